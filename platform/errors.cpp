@@ -25,6 +25,5 @@ std::u16string FOpenErrorText(std::u16string_view FullPath, std::u16string_view 
 }
 
 std::u16string FCreateErrorText(std::u16string_view FullPath, std::u16string_view SysText) {
-    return u"Cannot create file \"" + std::u16string(FullPath) + u"\". " +
-           std::u16string(SysText);
+    return u"Cannot create file \"" + std::u16string(FullPath) + u"\". " + std::u16string(SysText);
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(std::u16string Message);
 
     const std::u16string& Message() const noexcept { return fMessage; }
@@ -20,16 +20,16 @@ public:
     // innermost non-empty message.
     std::shared_ptr<const Exception> InnerException;
 
-private:
+  private:
     std::u16string fMessage;
     std::string fUtf8;
 };
 
-#define RAVDAN_ERROR_CLASS(Name, Base)                                        \
-    class Name : public Base {                                                \
-    public:                                                                   \
-        using Base::Base;                                                     \
-        const char* ClassName() const noexcept override { return #Name; }    \
+#define RAVDAN_ERROR_CLASS(Name, Base)                                    \
+    class Name : public Base {                                            \
+      public:                                                             \
+        using Base::Base;                                                 \
+        const char* ClassName() const noexcept override { return #Name; } \
     };
 
 // The silent kind: leaves a handler without any box.
@@ -46,7 +46,7 @@ RAVDAN_ERROR_CLASS(EWriteError, EStreamError)
 // A failure of the text-file reading of the header check, with the Windows error code that
 // stands for it.
 class EInOutError : public Exception {
-public:
+  public:
     EInOutError(int Code, std::u16string Message)
         : Exception(std::move(Message)), ErrorCode(Code) {}
     const char* ClassName() const noexcept override { return "EInOutError"; }

@@ -16,7 +16,7 @@
 std::u16string ReadFirstLine(std::u16string_view Path, std::size_t MaxChars);
 
 class TFileStream {
-public:
+  public:
     enum class TMode {
         OpenRead,  // an existing file, for reading, no sharing
         Create,    // a new or emptied file, for reading and writing, no sharing
@@ -35,14 +35,14 @@ public:
     void ReadBuffer(void* Buffer, std::int64_t Count);
     void WriteBuffer(const void* Buffer, std::int64_t Count);
 
-private:
+  private:
     std::intptr_t fHandle;
     std::int64_t fPosition = 0;
 };
 
 // A block of memory from the heap, wiped before it is released. Raises EOutOfMemory.
 class TMemoryBlock {
-public:
+  public:
     explicit TMemoryBlock(std::size_t Size);
     ~TMemoryBlock();
     TMemoryBlock(const TMemoryBlock&) = delete;
@@ -51,7 +51,7 @@ public:
     std::uint8_t* Data() const { return fData; }
     std::size_t Size() const { return fSize; }
 
-private:
+  private:
     std::uint8_t* fData;
     std::size_t fSize;
 };

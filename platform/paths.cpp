@@ -10,7 +10,8 @@ std::size_t LastDelimiter(std::u16string_view Path, std::u16string_view Delims) 
 
 std::u16string ExtractFilePath(std::u16string_view Path, std::u16string_view Delims) {
     const std::size_t k = LastDelimiter(Path, Delims);
-    return k == std::u16string_view::npos ? std::u16string() : std::u16string(Path.substr(0, k + 1));
+    return k == std::u16string_view::npos ? std::u16string()
+                                          : std::u16string(Path.substr(0, k + 1));
 }
 
 std::u16string ExtractFileName(std::u16string_view Path, std::u16string_view Delims) {

@@ -6,6 +6,7 @@
 #include "rc4.h"
 #include "wipe.h"
 
+#include <new>
 #include <optional>
 
 namespace {
@@ -27,14 +28,14 @@ std::u16string BaseName(std::u16string_view Path, std::u16string_view Delims) {
 
 // The key text, wiped when the run lets go of it.
 class TKeyText {
-public:
+  public:
     explicit TKeyText(std::u16string_view Password) : fText(md5(Password)) {}
     ~TKeyText() { SecureWipe(fText); }
     TKeyText(const TKeyText&) = delete;
     TKeyText& operator=(const TKeyText&) = delete;
     const std::u16string& Text() const { return fText; }
 
-private:
+  private:
     std::u16string fText;
 };
 
@@ -85,6 +86,19 @@ void TransformFile(std::u16string_view Path, std::u16string_view Password,
     View.ShowMessageBox(DoneText);
 }
 
+void EncryptRunBody(std::u16string_view Path, std::u16string_view Password, TRunView& View);
+void DecryptRunBody(std::u16string_view Path, std::u16string_view Password, TRunView& View);
+
+// A lack of memory anywhere in a run leaves it as the run's own out-of-memory error.
+template <typename F>
+void WithOutOfMemoryError(F&& Body) {
+    try {
+        Body();
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(std::u16string(SOutOfMemory));
+    }
+}
+
 }  // namespace
 
 bool IsDataFileHeader(std::u16string_view FirstLine) {
@@ -108,6 +122,16 @@ TProgressScale::TProgressScale(std::int64_t Size) {
 }
 
 void EncryptRun(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
+    WithOutOfMemoryError([&] { EncryptRunBody(Path, Password, View); });
+}
+
+void DecryptRun(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
+    WithOutOfMemoryError([&] { DecryptRunBody(Path, Password, View); });
+}
+
+namespace {
+
+void EncryptRunBody(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
     constexpr std::int32_t BLOCKSIZE = 1000;
 
     if (Path.empty() || Password.empty()) {
@@ -127,7 +151,7 @@ void EncryptRun(std::u16string_view Path, std::u16string_view Password, TRunView
     View.HideProgress();
 }
 
-void DecryptRun(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
+void DecryptRunBody(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
     constexpr std::int32_t BLOCKSIZE = 1000;
 
     if (Path.empty() || Password.empty()) {
@@ -139,3 +163,5 @@ void DecryptRun(std::u16string_view Path, std::u16string_view Password, TRunView
     TransformFile(Path, Password, DecryptedFileName(Path), kDecrypted, BLOCKSIZE, View);
     View.HideProgress();
 }
+
+}  // namespace

@@ -42,7 +42,8 @@ Bytes Keystream(std::u16string_view Key, std::size_t N) {
 Bytes FromHex(std::string_view Hex) {
     Bytes out;
     for (std::size_t k = 0; k + 1 < Hex.size(); k += 2) {
-        out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(Hex.substr(k, 2)), nullptr, 16)));
+        out.push_back(
+            static_cast<std::uint8_t>(std::stoi(std::string(Hex.substr(k, 2)), nullptr, 16)));
     }
     return out;
 }
@@ -237,7 +238,9 @@ TEST(RC4, RekeyingAUsedContextEqualsAFreshOne) {
 
 // --- the key text ---
 
-std::string Narrow(const std::u16string& S) { return std::string(S.begin(), S.end()); }
+std::string Narrow(const std::u16string& S) {
+    return std::string(S.begin(), S.end());
+}
 
 std::string OpenSslMd5Hex(const std::string& Data) {
     unsigned char digest[16];
@@ -266,17 +269,17 @@ TEST_P(Rfc1321, KeyTextIsTheLowerCaseDigest) {
 // RFC 1321, appendix A.5.
 INSTANTIATE_TEST_SUITE_P(
     Suite, Rfc1321,
-    testing::Values(
-        Md5Case{u"", "d41d8cd98f00b204e9800998ecf8427e"},
-        Md5Case{u"a", "0cc175b9c0f1b6a831c399e269772661"},
-        Md5Case{u"abc", "900150983cd24fb0d6963f7d28e17f72"},
-        Md5Case{u"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        Md5Case{u"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
-        Md5Case{u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
-                "d174ab98d277d9f5a5611c2c9f419d9f"},
-        Md5Case{u"1234567890123456789012345678901234567890123456789012345678901234567890"
-                u"1234567890",
-                "57edf4a22be3c955ac49da2e2107b67a"}));
+    testing::Values(Md5Case{u"", "d41d8cd98f00b204e9800998ecf8427e"},
+                    Md5Case{u"a", "0cc175b9c0f1b6a831c399e269772661"},
+                    Md5Case{u"abc", "900150983cd24fb0d6963f7d28e17f72"},
+                    Md5Case{u"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+                    Md5Case{u"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+                    Md5Case{u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+                            "d174ab98d277d9f5a5611c2c9f419d9f"},
+                    Md5Case{
+                        u"1234567890123456789012345678901234567890123456789012345678901234567890"
+                        u"1234567890",
+                        "57edf4a22be3c955ac49da2e2107b67a"}));
 
 struct PasswordCase {
     const char* Name;

@@ -13,13 +13,11 @@
 namespace {
 
 class TPrintView : public TRunView {
-public:
+  public:
     explicit TPrintView(bool Quiet) : fQuiet(Quiet) {}
     void ShowProgress() override { std::fputs("ShowProgress\n", stdout); }
     void HideProgress() override { std::fputs("HideProgress\n", stdout); }
-    void SetProgressMax(std::int32_t Value) override {
-        std::printf("SetProgressMax %d\n", Value);
-    }
+    void SetProgressMax(std::int32_t Value) override { std::printf("SetProgressMax %d\n", Value); }
     void SetProgressPosition(std::int32_t Value) override {
         if (!fQuiet) {
             std::printf("SetProgressPosition %d\n", Value);
@@ -29,7 +27,7 @@ public:
         std::printf("ShowMessageBox %s\n", ToUtf8Lossy(Text).c_str());
     }
 
-private:
+  private:
     bool fQuiet;
 };
 

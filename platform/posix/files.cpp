@@ -33,8 +33,8 @@ std::u16string SysErrorText(int Errno) {
     char buf[256];
     const char* text = strerror_r(Errno, buf, sizeof buf);
     std::u16string s = FromLocaleText(text);
-    while (!s.empty() && (s.back() == u' ' || s.back() == u'\r' || s.back() == u'\n' ||
-                          s.back() == u'.')) {
+    while (!s.empty() &&
+           (s.back() == u' ' || s.back() == u'\r' || s.back() == u'\n' || s.back() == u'.')) {
         s.pop_back();
     }
     return s;
@@ -85,7 +85,7 @@ int WindowsCodeForOpen(int Errno, const std::string& Path) {
 }
 
 class TFd {
-public:
+  public:
     explicit TFd(int Fd) : fFd(Fd) {}
     ~TFd() {
         if (fFd >= 0) {
@@ -101,7 +101,7 @@ public:
         return fd;
     }
 
-private:
+  private:
     int fFd;
 };
 

@@ -16,8 +16,8 @@ const char* Utf16Name() {
 
 // Converts with iconv. On a unit or byte that has no form in the target, either gives up
 // (Replacement empty) or writes Replacement and skips SkipBytes of input.
-bool Convert(const char* To, const char* From, const char* In, std::size_t InLen,
-             std::string& Out, std::string_view Replacement, std::size_t SkipBytes) {
+bool Convert(const char* To, const char* From, const char* In, std::size_t InLen, std::string& Out,
+             std::string_view Replacement, std::size_t SkipBytes) {
     iconv_t cd = iconv_open(To, From);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         return false;
@@ -68,8 +68,8 @@ std::u16string BytesToU16(const std::string& Bytes) {
 
 std::optional<std::string> ToUtf8(std::u16string_view Text) {
     std::string out;
-    if (!Convert("UTF-8", Utf16Name(), reinterpret_cast<const char*>(Text.data()),
-                 Text.size() * 2, out, {}, 0)) {
+    if (!Convert("UTF-8", Utf16Name(), reinterpret_cast<const char*>(Text.data()), Text.size() * 2,
+                 out, {}, 0)) {
         return std::nullopt;
     }
     return out;
@@ -77,8 +77,8 @@ std::optional<std::string> ToUtf8(std::u16string_view Text) {
 
 std::string ToUtf8Lossy(std::u16string_view Text) {
     std::string out;
-    Convert("UTF-8", Utf16Name(), reinterpret_cast<const char*>(Text.data()), Text.size() * 2,
-            out, "\xEF\xBF\xBD", 2);
+    Convert("UTF-8", Utf16Name(), reinterpret_cast<const char*>(Text.data()), Text.size() * 2, out,
+            "\xEF\xBF\xBD", 2);
     return out;
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 class OpenSslRc4 {
-public:
+  public:
     explicit OpenSslRc4(const std::vector<std::uint8_t>& Key) {
         static OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
         static OSSL_PROVIDER* deflt = OSSL_PROVIDER_load(nullptr, "default");
@@ -39,7 +39,7 @@ public:
         }
     }
 
-private:
+  private:
     EVP_CIPHER* fCipher = nullptr;
     EVP_CIPHER_CTX* fCtx = nullptr;
 };

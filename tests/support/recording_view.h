@@ -10,7 +10,7 @@
 #include <vector>
 
 class TRecordingView : public TRunView {
-public:
+  public:
     std::vector<std::string> Calls;
     // Called inside ShowMessageBox, while the run still holds its files.
     std::function<void(std::u16string_view)> OnMessageBox;

@@ -14,7 +14,7 @@
 using TBytes = std::vector<std::uint8_t>;
 
 class TTempDir {
-public:
+  public:
     TTempDir() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "ravdan-test-XXXXXX").string();
         if (mkdtemp(tmpl.data()) == nullptr) {
@@ -27,10 +27,9 @@ public:
         // Give back write permission first so that nothing stays behind.
         for (auto it = std::filesystem::recursive_directory_iterator(fPath, ec);
              !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add |
-                                             std::filesystem::perm_options::nofollow,
-                                         ec);
+            std::filesystem::permissions(
+                it->path(), std::filesystem::perms::owner_all,
+                std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, ec);
         }
         std::filesystem::remove_all(fPath, ec);
     }
@@ -40,7 +39,7 @@ public:
     const std::filesystem::path& Path() const { return fPath; }
     std::filesystem::path operator/(const std::string& Name) const { return fPath / Name; }
 
-private:
+  private:
     std::filesystem::path fPath;
 };
 
@@ -50,7 +49,8 @@ inline std::u16string U16(const std::filesystem::path& P) {
 
 inline void WriteFile(const std::filesystem::path& P, const TBytes& Data) {
     std::ofstream out(P, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
+    out.write(reinterpret_cast<const char*>(Data.data()),
+              static_cast<std::streamsize>(Data.size()));
     if (!out) {
         throw std::runtime_error("cannot write " + P.string());
     }
@@ -76,7 +76,9 @@ inline TBytes RandomBytes(std::size_t N, std::uint32_t Seed) {
 
 // A data file of N bytes: the KVD header line, then random bytes.
 inline TBytes DataFile(std::size_t N, std::uint32_t Seed = 1) {
-    const std::string head = "\xEF\xBB\xBF" "Date/Time,Tag,Value\r\n";
+    const std::string head =
+        "\xEF\xBB\xBF"
+        "Date/Time,Tag,Value\r\n";
     TBytes out = RandomBytes(N, Seed);
     for (std::size_t k = 0; k < head.size() && k < N; ++k) {
         out[k] = static_cast<std::uint8_t>(head[k]);
