@@ -86,8 +86,20 @@ void TransformFile(std::u16string_view Path, std::u16string_view Password,
     View.ShowMessageBox(DoneText);
 }
 
-void EncryptRunBody(std::u16string_view Path, std::u16string_view Password, TRunView& View);
-void DecryptRunBody(std::u16string_view Path, std::u16string_view Password, TRunView& View);
+// A run's own check failed: the message, then the bar hidden.
+void Refuse(TRunView& View, std::u16string_view Text) {
+    View.ShowMessageBox(Text);
+    View.HideProgress();
+}
+
+// Empty means of length zero: a box holding only spaces passes.
+bool FieldsFilled(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
+    if (Path.empty() || Password.empty()) {
+        Refuse(View, kEmptyFields);
+        return false;
+    }
+    return true;
+}
 
 // A lack of memory anywhere in a run leaves it as the run's own out-of-memory error.
 template <typename F>
@@ -122,46 +134,32 @@ TProgressScale::TProgressScale(std::int64_t Size) {
 }
 
 void EncryptRun(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
-    WithOutOfMemoryError([&] { EncryptRunBody(Path, Password, View); });
+    WithOutOfMemoryError([&] {
+        constexpr std::int32_t BLOCKSIZE = 1000;
+        if (!FieldsFilled(Path, Password, View)) {
+            return;
+        }
+        // Only the head of the first line is read: the test looks at nothing past
+        // character 13, and a file with no line break must not be read whole.
+        const std::u16string st = ReadFirstLine(Path, HeaderLineChars);
+        if (!IsDataFileHeader(st)) {
+            Refuse(View, kWrongType);
+            return;
+        }
+        View.ShowProgress();
+        TransformFile(Path, Password, EncryptedFileName(Path), kEncrypted, BLOCKSIZE, View);
+        View.HideProgress();
+    });
 }
 
 void DecryptRun(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
-    WithOutOfMemoryError([&] { DecryptRunBody(Path, Password, View); });
-}
-
-namespace {
-
-void EncryptRunBody(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
-    constexpr std::int32_t BLOCKSIZE = 1000;
-
-    if (Path.empty() || Password.empty()) {
-        View.ShowMessageBox(kEmptyFields);
+    WithOutOfMemoryError([&] {
+        constexpr std::int32_t BLOCKSIZE = 1000;
+        if (!FieldsFilled(Path, Password, View)) {
+            return;
+        }
+        View.ShowProgress();
+        TransformFile(Path, Password, DecryptedFileName(Path), kDecrypted, BLOCKSIZE, View);
         View.HideProgress();
-        return;
-    }
-    // Only the head of the first line is read: the test looks at nothing past character 13.
-    const std::u16string st = ReadFirstLine(Path, HeaderLineChars);
-    if (!IsDataFileHeader(st)) {
-        View.ShowMessageBox(kWrongType);
-        View.HideProgress();
-        return;
-    }
-    View.ShowProgress();
-    TransformFile(Path, Password, EncryptedFileName(Path), kEncrypted, BLOCKSIZE, View);
-    View.HideProgress();
+    });
 }
-
-void DecryptRunBody(std::u16string_view Path, std::u16string_view Password, TRunView& View) {
-    constexpr std::int32_t BLOCKSIZE = 1000;
-
-    if (Path.empty() || Password.empty()) {
-        View.ShowMessageBox(kEmptyFields);
-        View.HideProgress();
-        return;
-    }
-    View.ShowProgress();
-    TransformFile(Path, Password, DecryptedFileName(Path), kDecrypted, BLOCKSIZE, View);
-    View.HideProgress();
-}
-
-}  // namespace

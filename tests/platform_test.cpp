@@ -60,28 +60,34 @@ const std::vector<NameCase> kDecryptedNames = {
     {u"D:\\data\\reportuncrypt.csv", u"D:\\data\\reportununcrypt.csv"},
 };
 
-TEST(OutputNames, EncryptedNamesWithWindowsDelimiters) {
-    for (const auto& c : kEncryptedNames) {
-        EXPECT_EQ(Show(EncryptedFileName(c.Input, WindowsPathDelims)), Show(c.Output));
+struct NameTable {
+    const char* Name;
+    std::u16string (*Rule)(std::u16string_view, std::u16string_view);
+    std::vector<NameCase> Cases;
+    std::u16string_view Delims;
+};
+
+class OutputNames : public testing::TestWithParam<NameTable> {};
+
+TEST_P(OutputNames, FollowTheTable) {
+    for (const auto& c : GetParam().Cases) {
+        EXPECT_EQ(Show(GetParam().Rule(c.Input, GetParam().Delims)), Show(c.Output));
+        EXPECT_NE(Show(GetParam().Rule(c.Input, GetParam().Delims)), Show(c.Input));
     }
 }
 
-TEST(OutputNames, EncryptedNamesWithPosixDelimiters) {
+INSTANTIATE_TEST_SUITE_P(
+    Tables, OutputNames,
+    testing::Values(
+        NameTable{"EncryptedWindows", EncryptedFileName, kEncryptedNames, WindowsPathDelims},
+        NameTable{"EncryptedPosix", EncryptedFileName, ForPosix(kEncryptedNames), PosixPathDelims},
+        NameTable{"DecryptedWindows", DecryptedFileName, kDecryptedNames, WindowsPathDelims},
+        NameTable{"DecryptedPosix", DecryptedFileName, ForPosix(kDecryptedNames), PosixPathDelims}),
+    [](const auto& i) { return std::string(i.param.Name); });
+
+TEST(OutputNames, EncryptedNameIsAlwaysFiveLonger) {
     for (const auto& c : ForPosix(kEncryptedNames)) {
-        EXPECT_EQ(Show(EncryptedFileName(c.Input, PosixPathDelims)), Show(c.Output));
         EXPECT_EQ(EncryptedFileName(c.Input).size(), c.Input.size() + 5);
-    }
-}
-
-TEST(OutputNames, DecryptedNamesWithWindowsDelimiters) {
-    for (const auto& c : kDecryptedNames) {
-        EXPECT_EQ(Show(DecryptedFileName(c.Input, WindowsPathDelims)), Show(c.Output));
-    }
-}
-
-TEST(OutputNames, DecryptedNamesWithPosixDelimiters) {
-    for (const auto& c : ForPosix(kDecryptedNames)) {
-        EXPECT_EQ(Show(DecryptedFileName(c.Input, PosixPathDelims)), Show(c.Output));
     }
 }
 
