@@ -17,8 +17,6 @@ namespace {
 
 using namespace std::string_literals;
 
-enum class TRunKind { Encrypt, Decrypt };
-
 // What stands at the output's name once the run has failed.
 enum class TLeft {
     Nothing,  // no output was created, and whatever was there before is as it was
@@ -27,8 +25,6 @@ enum class TLeft {
 };
 
 constexpr std::size_t kInputSize = 5000;
-const std::string kSharing =
-    "The process cannot access the file because it is being used by another process";
 
 struct TRig {
     TTempDir Dir;
@@ -199,13 +195,13 @@ std::vector<TFault> Faults() {
         {"EncInputHeldExclusivelyInThisProcess", E, inputLock(false, LOCK_EX), "EInOutError", 32,
          "I/O error 32", kNone, TLeft::Nothing},
         {"EncInputHeldSharedByOtherProcess", E, inputLock(true, LOCK_SH), "EFOpenError", 0,
-         cannotOpen + kSharing, kShown, TLeft::Nothing},
+         cannotOpen + kSharingText, kShown, TLeft::Nothing},
         {"EncInputHeldSharedInThisProcess", E, inputLock(false, LOCK_SH), "EFOpenError", 0,
-         cannotOpen + kSharing, kShown, TLeft::Nothing},
+         cannotOpen + kSharingText, kShown, TLeft::Nothing},
         {"EncOutputHeldByOtherProcess", E, outputLock(E, true, LOCK_SH), "EFCreateError", 0,
-         cannotCreate + kSharing, kShown, TLeft::Nothing},
+         cannotCreate + kSharingText, kShown, TLeft::Nothing},
         {"EncOutputHeldInThisProcess", E, outputLock(E, false, LOCK_EX), "EFCreateError", 0,
-         cannotCreate + kSharing, kShown, TLeft::Nothing},
+         cannotCreate + kSharingText, kShown, TLeft::Nothing},
         {"EncReadOnlyOutput", E, readOnly(E), "EFCreateError", 0,
          cannotCreate + "Permission denied", kShown, TLeft::Nothing},
         {"EncFolderAtOutput", E, folderAtOutput(E), "EFCreateError", 0,
@@ -236,15 +232,15 @@ std::vector<TFault> Faults() {
         {"DecPathOf5000Chars", D, tooLong, "EFOpenError", 0, cannotOpen + "File name too long",
          kShown, TLeft::Nothing},
         {"DecInputHeldExclusivelyByOtherProcess", D, inputLock(true, LOCK_EX), "EFOpenError", 0,
-         cannotOpen + kSharing, kShown, TLeft::Nothing},
+         cannotOpen + kSharingText, kShown, TLeft::Nothing},
         {"DecInputHeldSharedByOtherProcess", D, inputLock(true, LOCK_SH), "EFOpenError", 0,
-         cannotOpen + kSharing, kShown, TLeft::Nothing},
+         cannotOpen + kSharingText, kShown, TLeft::Nothing},
         {"DecInputHeldSharedInThisProcess", D, inputLock(false, LOCK_SH), "EFOpenError", 0,
-         cannotOpen + kSharing, kShown, TLeft::Nothing},
+         cannotOpen + kSharingText, kShown, TLeft::Nothing},
         {"DecOutputHeldByOtherProcess", D, outputLock(D, true, LOCK_EX), "EFCreateError", 0,
-         cannotCreate + kSharing, kShown, TLeft::Nothing},
+         cannotCreate + kSharingText, kShown, TLeft::Nothing},
         {"DecOutputHeldInThisProcess", D, outputLock(D, false, LOCK_SH), "EFCreateError", 0,
-         cannotCreate + kSharing, kShown, TLeft::Nothing},
+         cannotCreate + kSharingText, kShown, TLeft::Nothing},
         {"DecReadOnlyOutput", D, readOnly(D), "EFCreateError", 0,
          cannotCreate + "Permission denied", kShown, TLeft::Nothing},
         {"DecFolderAtOutput", D, folderAtOutput(D), "EFCreateError", 0,
@@ -284,11 +280,7 @@ TEST_P(FaultMatrix, FailsCleanlyAndLeavesWhatItMust) {
     std::string message;
     int code = 0;
     try {
-        if (f.Run == TRunKind::Encrypt) {
-            EncryptRun(rig.Path, password, rig.View);
-        } else {
-            DecryptRun(rig.Path, password, rig.View);
-        }
+        RunOf(f.Run, rig.Path, password, rig.View);
     } catch (const Exception& e) {
         errorClass = e.ClassName();
         message = ToUtf8Lossy(e.Message());

@@ -20,9 +20,25 @@
 
 #include "md5.h"
 #include "rc4.h"
+#include "runs.h"
 
 namespace fs = std::filesystem;
 using Calls = std::vector<std::string>;
+
+enum class TRunKind { Encrypt, Decrypt };
+
+inline void RunOf(TRunKind Kind, std::u16string_view Path, std::u16string_view Password,
+                  TRunView& View) {
+    if (Kind == TRunKind::Encrypt) {
+        EncryptRun(Path, Password, View);
+    } else {
+        DecryptRun(Path, Password, View);
+    }
+}
+
+// Our text for a lock conflict, which has no system text of its own here.
+inline const std::string kSharingText =
+    "The process cannot access the file because it is being used by another process";
 
 // The descriptors this process has open, by listing /proc/self/fd (the listing's own
 // descriptor is left out).
