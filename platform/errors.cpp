@@ -2,8 +2,18 @@
 
 #include "text.h"
 
-Exception::Exception(std::u16string Message)
-    : fMessage(std::move(Message)), fUtf8(ToUtf8Lossy(fMessage)) {}
+Exception::Exception(std::u16string Message) {
+    std::string utf8 = ToUtf8Lossy(Message);
+    fTexts = std::make_shared<const TTexts>(TTexts{std::move(Message), std::move(utf8)});
+}
+
+namespace {
+const EOutOfMemory kOutOfMemory{std::u16string(SOutOfMemory)};
+}  // namespace
+
+const EOutOfMemory& OutOfMemoryError() {
+    return kOutOfMemory;
+}
 
 EInOutError InOutErrorFor(int WindowsCode, std::u16string_view Path) {
     switch (WindowsCode) {

@@ -10,19 +10,23 @@ class Exception : public std::exception {
   public:
     explicit Exception(std::u16string Message);
 
-    const std::u16string& Message() const noexcept { return fMessage; }
+    const std::u16string& Message() const noexcept { return fTexts->Message; }
     // The class name as the error box and the driver name it.
     virtual const char* ClassName() const noexcept { return "Exception"; }
     // The message in UTF-8, for std::exception users.
-    const char* what() const noexcept override { return fUtf8.c_str(); }
+    const char* what() const noexcept override { return fTexts->Utf8.c_str(); }
 
     // An error raised while handling another carries it here; the error box shows the
     // innermost non-empty message.
     std::shared_ptr<const Exception> InnerException;
 
   private:
-    std::u16string fMessage;
-    std::string fUtf8;
+    // Shared, so that copying an error (as throwing does) takes no memory.
+    struct TTexts {
+        std::u16string Message;
+        std::string Utf8;
+    };
+    std::shared_ptr<const TTexts> fTexts;
 };
 
 #define RAVDAN_ERROR_CLASS(Name, Base)                                    \
@@ -57,6 +61,10 @@ class EInOutError : public Exception {
 // Builds the EInOutError for a Windows error code with the runtime library's fixed texts.
 // Path fills the placeholder of code 3.
 EInOutError InOutErrorFor(int WindowsCode, std::u16string_view Path);
+
+// The out-of-memory error, made when the program starts: raising a copy of it takes no
+// memory, so it can be raised when none is left.
+const EOutOfMemory& OutOfMemoryError();
 
 // The fixed message texts.
 inline constexpr std::u16string_view SOutOfMemory = u"Out of memory";

@@ -107,7 +107,7 @@ void WithOutOfMemoryError(F&& Body) {
     try {
         Body();
     } catch (const std::bad_alloc&) {
-        throw EOutOfMemory(std::u16string(SOutOfMemory));
+        throw OutOfMemoryError();
     }
 }
 

@@ -327,7 +327,7 @@ void TFileStream::WriteBuffer(const void* Buffer, std::int64_t Count) {
 TMemoryBlock::TMemoryBlock(std::size_t Size)
     : fData(static_cast<std::uint8_t*>(std::malloc(Size == 0 ? 1 : Size))), fSize(Size) {
     if (fData == nullptr) {
-        throw EOutOfMemory(std::u16string(SOutOfMemory));
+        throw OutOfMemoryError();
     }
 }
 

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace {
@@ -20,6 +21,10 @@ bool Convert(const char* To, const char* From, const char* In, std::size_t InLen
              std::string_view Replacement, std::size_t SkipBytes) {
     iconv_t cd = iconv_open(To, From);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
+        // A lack of memory is not a text without a form in the target.
+        if (errno == ENOMEM) {
+            throw std::bad_alloc();
+        }
         return false;
     }
     Out.clear();
