@@ -31,6 +31,89 @@ void RC4Init(TRC4Context& RC4, std::u16string_view Key) {
     }
 }
 
+namespace {
+
+// One generator step on byte m, exactly as the published generator states it.
+inline void Step(std::uint8_t* d, std::uint8_t& i, std::uint8_t& j, const std::uint8_t* src,
+                 std::uint8_t* dst, std::int32_t m) {
+    i = static_cast<std::uint8_t>(i + 1);
+    const std::uint8_t t = d[i];
+    j = static_cast<std::uint8_t>(j + t);
+    const std::uint8_t u = d[j];
+    d[i] = u;
+    d[j] = t;
+    dst[m] = static_cast<std::uint8_t>(src[m] ^ d[static_cast<std::uint8_t>(t + u)]);
+}
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define RAVDAN_RC4_BLOCKS 1
+
+// The same steps, written out for x86-64. Compilers zero-extend j after every byte-wide add,
+// and that extension sits on the one chain that bounds the loop (j += t). Here j and t + u are
+// added as bytes into registers whose upper bits stay zero, the next t is read between the two
+// halves of the swap, and eight keystream bytes are rotated into one register and XORed onto
+// the input as one 64-bit word. p points at D[i + 1], with i + 1 a multiple of 8 (of 64 for a
+// block of 64), so no group wraps round the end of D.
+// clang-format off
+#define RC4_STEP(G, K, T, N)                                \
+    "addb %b[" #T "], %b[j]\n\t"                            \
+    "movzbl (%[d],%[j]), %k[u]\n\t"                         \
+    "movb %b[" #T "], (%[d],%[j])\n\t"                      \
+    "movzbl 8*" #G "+" #K "+1(%[p]), %k[" #N "]\n\t"         \
+    "rorq $8, %[ks]\n\t"                                    \
+    "movb %b[u], 8*" #G "+" #K "(%[p])\n\t"                 \
+    "addb %b[" #T "], %b[u]\n\t"                            \
+    "movb (%[d],%[u]), %b[ks]\n\t"
+// The eighth step reads no next t: the group after it starts by reading its own.
+#define RC4_LAST_STEP(G, T)                                 \
+    "addb %b[" #T "], %b[j]\n\t"                            \
+    "movzbl (%[d],%[j]), %k[u]\n\t"                         \
+    "movb %b[" #T "], (%[d],%[j])\n\t"                      \
+    "rorq $8, %[ks]\n\t"                                    \
+    "movb %b[u], 8*" #G "+7(%[p])\n\t"                      \
+    "addb %b[" #T "], %b[u]\n\t"                            \
+    "movb (%[d],%[u]), %b[ks]\n\t"
+// Bytes 8*G to 8*G+7 of the piece.
+#define RC4_GROUP(G)                                        \
+    "movzbl 8*" #G "(%[p]), %k[ta]\n\t"                     \
+    RC4_STEP(G, 0, ta, tb) RC4_STEP(G, 1, tb, ta)           \
+    RC4_STEP(G, 2, ta, tb) RC4_STEP(G, 3, tb, ta)           \
+    RC4_STEP(G, 4, ta, tb) RC4_STEP(G, 5, tb, ta)           \
+    RC4_STEP(G, 6, ta, tb) RC4_LAST_STEP(G, tb)             \
+    "rorq $8, %[ks]\n\t"                                    \
+    "xorq 8*" #G "(%[src]), %[ks]\n\t"                      \
+    "movq %[ks], 8*" #G "(%[dst])\n\t"
+#define RC4_OPERANDS                                                                  \
+    : [j] "+r"(j), [ks] "=&r"(ks), [ta] "=&r"(ta), [tb] "=&r"(tb), [u] "=&r"(u)       \
+    : [d] "r"(d), [p] "r"(d + static_cast<std::uint8_t>(i + 1)), [src] "r"(src + m),  \
+      [dst] "r"(dst + m)                                                              \
+    : "memory", "cc"
+// clang-format on
+
+// 8 bytes from m; i + 1 must be a multiple of 8. j holds the index in its low byte, the rest 0.
+inline void Block8(std::uint8_t* d, std::uint8_t i, std::uint64_t& j, const std::uint8_t* src,
+                   std::uint8_t* dst, std::int32_t m) {
+    std::uint64_t ks, ta, tb, u;
+    asm volatile(RC4_GROUP(0) RC4_OPERANDS);
+}
+
+// 64 bytes from m; i + 1 must be a multiple of 64. Measured some 10 % faster than groups of 8
+// alone.
+inline void Block64(std::uint8_t* d, std::uint8_t i, std::uint64_t& j, const std::uint8_t* src,
+                    std::uint8_t* dst, std::int32_t m) {
+    std::uint64_t ks, ta, tb, u;
+    asm volatile(RC4_GROUP(0) RC4_GROUP(1) RC4_GROUP(2) RC4_GROUP(3) RC4_GROUP(4) RC4_GROUP(5)
+                     RC4_GROUP(6) RC4_GROUP(7) RC4_OPERANDS);
+}
+
+#undef RC4_OPERANDS
+#undef RC4_GROUP
+#undef RC4_LAST_STEP
+#undef RC4_STEP
+#endif
+
+}  // namespace
+
 void RC4Code(TRC4Context& RC4, const void* Source, void* Dest, std::int32_t Count) {
     if (Count <= 0) {
         return;
@@ -41,14 +124,33 @@ void RC4Code(TRC4Context& RC4, const void* Source, void* Dest, std::int32_t Coun
     // The indices live in registers for the whole call; the record is written back once.
     std::uint8_t i = RC4.I;
     std::uint8_t j = RC4.J;
-    for (std::int32_t m = 0; m < Count; ++m) {
-        i = static_cast<std::uint8_t>(i + 1);
-        const std::uint8_t t = d[i];
-        j = static_cast<std::uint8_t>(j + t);
-        const std::uint8_t u = d[j];
-        d[i] = u;
-        d[j] = t;
-        dst[m] = static_cast<std::uint8_t>(src[m] ^ d[static_cast<std::uint8_t>(t + u)]);
+    std::int32_t m = 0;
+#ifdef RAVDAN_RC4_BLOCKS
+    // Single steps up to the next multiple of 8, then groups of 8 up to a multiple of 64,
+    // blocks of 64, groups of 8, and single steps for the rest.
+    while (m < Count && (i + 1) % 8 != 0) {
+        Step(d, i, j, src, dst, m++);
+    }
+    std::uint64_t j64 = j;
+    while (Count - m >= 8 && (i + 1) % 64 != 0) {
+        Block8(d, i, j64, src, dst, m);
+        i = static_cast<std::uint8_t>(i + 8);
+        m += 8;
+    }
+    while (Count - m >= 64) {
+        Block64(d, i, j64, src, dst, m);
+        i = static_cast<std::uint8_t>(i + 64);
+        m += 64;
+    }
+    while (Count - m >= 8) {
+        Block8(d, i, j64, src, dst, m);
+        i = static_cast<std::uint8_t>(i + 8);
+        m += 8;
+    }
+    j = static_cast<std::uint8_t>(j64);
+#endif
+    while (m < Count) {
+        Step(d, i, j, src, dst, m++);
     }
     RC4.I = i;
     RC4.J = j;

@@ -200,6 +200,42 @@ TEST(RC4, SplitsInPlaceAndTwoBuffersAgree) {
     }
 }
 
+// The transform runs single steps up to a multiple of 8 in I + 1, then pieces of 8 and 64 bytes,
+// then single steps again; every way into and out of those pieces must give OpenSSL's bytes,
+// in place and on buffers at odd addresses too.
+TEST(RC4, EveryStartingIndexAndPieceBoundaryMatchesOpenSsl) {
+    const Bytes key = {0x35, 0x00, 0x66, 0x00, 0x34, 0x00, 0x64, 0x00};
+    const std::size_t counts[] = {1, 7, 8, 9, 15, 63, 64, 65, 71, 72, 127, 128, 129, 200, 1000};
+    std::mt19937 rng(99);
+    Bytes input(1000 + 8);
+    for (auto& b : input) {
+        b = static_cast<std::uint8_t>(rng());
+    }
+    for (std::size_t start = 0; start < 64; ++start) {
+        for (const std::size_t n : counts) {
+            for (const bool inPlace : {false, true}) {
+                const std::size_t shift = (start + n) % 8;  // misaligns the buffers
+                OpenSslRc4 oracle(key);
+                TRC4Context ctx;
+                RC4Init(ctx, KeyAsText(key));
+                Bytes skip(start), skipped(start);
+                oracle.Code(skip.data(), skipped.data(), static_cast<int>(start));
+                RC4Code(ctx, skip.data(), skipped.data(), static_cast<std::int32_t>(start));
+
+                Bytes expected(n);
+                oracle.Code(input.data() + shift, expected.data(), static_cast<int>(n));
+                Bytes src(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(shift + n));
+                Bytes dst(shift + n, 0);
+                std::uint8_t* out = inPlace ? src.data() + shift : dst.data() + shift;
+                RC4Code(ctx, src.data() + shift, out, static_cast<std::int32_t>(n));
+                ASSERT_EQ(Bytes(out, out + n), expected)
+                    << "start " << start << ", count " << n << (inPlace ? ", in place" : "");
+                EXPECT_EQ(ctx.I, static_cast<std::uint8_t>(start + n));
+            }
+        }
+    }
+}
+
 TEST(RC4, TransformingTwiceGivesTheInputBack) {
     const Bytes input = {'D', 'a', 't', 'e', '/', 'T', 'i', 'm', 'e', ',', 0, 0xFF};
     TRC4Context enc, dec;
