@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Unit3.h"
+#include "Unit4.h"
 
 #include <QApplication>
 
@@ -12,13 +13,17 @@ int main(int argc, char** argv) {
     InitializeApplication(application);
     // The main window is a top-level window of its own and so has its own taskbar button.
 
-    // The first window created is the main one: closing it ends the message loop.
+    // Closing the main window ends the message loop: the About window is hidden by then, and
+    // the runs' open boxes do not keep the program alive.
     auto form3 = std::make_unique<TForm3>();
     Form3 = form3.get();
+    auto form4 = std::make_unique<TForm4>();
+    Form4 = form4.get();
 
     Form3->show();
     const int code = QApplication::exec();
     // The windows go with the application object; nested runs have unwound by now.
+    Form4 = nullptr;
     Form3 = nullptr;
     return code;
 }

@@ -1,5 +1,6 @@
 #include "Unit3.h"
 
+#include "Unit4.h"
 #include "runs.h"
 
 #include <QFont>
@@ -117,4 +118,12 @@ void TForm3::Button3Click() {
         OnErrorBox);
 }
 
-void TForm3::BitBtn1Click() {}
+void TForm3::BitBtn1Click() {
+    RunHandler(
+        [] {
+            if (Form4 != nullptr) {
+                Form4->exec();
+            }
+        },
+        OnErrorBox);
+}

@@ -101,7 +101,7 @@ void WhenModal(std::function<void(TWindow&)> Action) {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, Action] {
-        if (auto* w = qobject_cast<TWindow*>(QApplication::activeModalWidget())) {
+        if (auto* w = dynamic_cast<TWindow*>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
             Action(*w);
