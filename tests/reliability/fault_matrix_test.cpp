@@ -30,6 +30,8 @@ struct TRig {
     TTempDir Dir;
     std::u16string Path;  // as handed to the run
     THookedView View;
+    // Limits that would hinder looking at the folder are set up right before the run.
+    std::function<void()> BeforeRun;
     std::vector<std::shared_ptr<void>> Holders;  // the fault, kept up during the run only
 
     fs::path Input() const { return Dir / "report.csv"; }
@@ -161,7 +163,12 @@ std::vector<TFault> Faults() {
             fs::create_symlink("victim.txt", OutputOf(r, Run));
         };
     };
-    auto fullDisk = [](rlim_t Limit) { return [=](TRig& r) { Hold<TFileSizeLimit>(r, Limit); }; };
+    auto fullDisk = [](rlim_t Limit) {
+        return [=](TRig& r) { r.BeforeRun = [&r, Limit] { Hold<TFileSizeLimit>(r, Limit); }; };
+    };
+    auto descriptorsLeft = [](int Spare) {
+        return [=](TRig& r) { r.BeforeRun = [&r, Spare] { Hold<TDescriptorLimit>(r, Spare); }; };
+    };
     // Another process cuts the input to 1500 bytes once the chunk at 1000 is due.
     auto shortened = [](TRig& r) {
         r.View.OnPosition = [&r](std::int32_t Position) {
@@ -190,6 +197,10 @@ std::vector<TFault> Faults() {
          TLeft::Nothing},
         {"EncPathOf5000Chars", E, tooLong, "EInOutError", 3, "Invalid file name - {path}", kNone,
          TLeft::Nothing},
+        {"EncNoDescriptorLeft", E, descriptorsLeft(0), "EInOutError", 4, "Too many open files",
+         kNone, TLeft::Nothing},
+        {"EncNoDescriptorLeftForTheOutput", E, descriptorsLeft(1), "EFCreateError", 0,
+         cannotCreate + "Too many open files", kShown, TLeft::Nothing},
         {"EncInputHeldExclusivelyByOtherProcess", E, inputLock(true, LOCK_EX), "EInOutError", 32,
          "I/O error 32", kNone, TLeft::Nothing},
         {"EncInputHeldExclusivelyInThisProcess", E, inputLock(false, LOCK_EX), "EInOutError", 32,
@@ -231,6 +242,10 @@ std::vector<TFault> Faults() {
          cannotOpen + "Invalid or incomplete multibyte or wide character", kShown, TLeft::Nothing},
         {"DecPathOf5000Chars", D, tooLong, "EFOpenError", 0, cannotOpen + "File name too long",
          kShown, TLeft::Nothing},
+        {"DecNoDescriptorLeft", D, descriptorsLeft(0), "EFOpenError", 0,
+         cannotOpen + "Too many open files", kShown, TLeft::Nothing},
+        {"DecNoDescriptorLeftForTheOutput", D, descriptorsLeft(1), "EFCreateError", 0,
+         cannotCreate + "Too many open files", kShown, TLeft::Nothing},
         {"DecInputHeldExclusivelyByOtherProcess", D, inputLock(true, LOCK_EX), "EFOpenError", 0,
          cannotOpen + kSharingText, kShown, TLeft::Nothing},
         {"DecInputHeldSharedByOtherProcess", D, inputLock(true, LOCK_SH), "EFOpenError", 0,
@@ -270,12 +285,15 @@ TEST_P(FaultMatrix, FailsCleanlyAndLeavesWhatItMust) {
     const TBytes input = DataFile(kInputSize, 7);
     WriteFile(rig.Input(), input);
     rig.Path = U16(rig.Input());
+    const int descriptors = OpenDescriptorCount();
     f.Arrange(rig);
     const fs::path output = OutputOf(rig, f.Run);
     const auto before = Snapshot(rig.Dir.Path());
     const std::u16string password = u"пароль";
+    if (rig.BeforeRun) {
+        rig.BeforeRun();
+    }
 
-    const int descriptors = OpenDescriptorCount();
     std::string errorClass = "none";
     std::string message;
     int code = 0;
@@ -288,8 +306,9 @@ TEST_P(FaultMatrix, FailsCleanlyAndLeavesWhatItMust) {
             code = io->ErrorCode;
         }
     }
-    EXPECT_EQ(OpenDescriptorCount(), descriptors);
+    // The fault goes first: it may hold descriptors of its own, or limit them.
     rig.Holders.clear();
+    EXPECT_EQ(OpenDescriptorCount(), descriptors);
 
     EXPECT_EQ(errorClass, f.ErrorClass);
     EXPECT_EQ(code, f.ErrorCode);

@@ -149,6 +149,34 @@ class TFileSizeLimit {
     rlimit fSaved{};
 };
 
+// A limit on open descriptors that leaves exactly Spare of them to be had, for as long as the
+// object lives.
+class TDescriptorLimit {
+  public:
+    explicit TDescriptorLimit(int Spare) {
+        // The lowest free descriptor number: every one below it is taken.
+        const int lowest = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (lowest < 0) {
+            throw std::runtime_error("cannot open /dev/null");
+        }
+        ::close(lowest);
+        ::getrlimit(RLIMIT_NOFILE, &fSaved);
+        rlimit limit = fSaved;
+        // With Spare 1 the next descriptor above may be taken already; then none is left above
+        // the limit either way.
+        limit.rlim_cur = static_cast<rlim_t>(lowest + Spare);
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) {
+            throw std::runtime_error("setrlimit failed");
+        }
+    }
+    ~TDescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &fSaved); }
+    TDescriptorLimit(const TDescriptorLimit&) = delete;
+    TDescriptorLimit& operator=(const TDescriptorLimit&) = delete;
+
+  private:
+    rlimit fSaved{};
+};
+
 // Runs Body in a child process and waits for it.
 inline void InOtherProcess(const std::function<void()>& Body) {
     const pid_t pid = ::fork();
