@@ -6,7 +6,9 @@ RAVDAN_RUN_PACKAGES=(cmake make g++ pkg-config libssl-dev qt6-base-dev qt6-trans
                      libgl-dev fonts-liberation)
 # Build and pass every test.
 RAVDAN_TEST_PACKAGES=("${RAVDAN_RUN_PACKAGES[@]}" googletest libgtest-dev libgmock-dev
-                      libbenchmark-dev clang libclang-rt-14-dev)
+                      libbenchmark-dev clang libclang-rt-14-dev desktop-file-utils)
+# Build the Debian package (dpkg-shlibdeps finds its dependencies).
+RAVDAN_PACKAGE_PACKAGES=("${RAVDAN_RUN_PACKAGES[@]}" dpkg-dev)
 
 ravdan_install_missing() {
     local missing=()

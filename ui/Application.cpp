@@ -14,8 +14,8 @@ void InitializeApplication(QApplication& Application) {
     } else {
         delete translator;
     }
-    // On Windows the icon comes from the executable's MAINICON resource; elsewhere a window's
-    // icon is set by the program.
+    // The executable's MAINICON serves only the Windows shell; Qt's windows take their icon
+    // from here. The desktop file name lets Wayland find the entry and its icon.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ravdan/padlock.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral("ravdan"));
 }
