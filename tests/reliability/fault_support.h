@@ -23,6 +23,19 @@
 #include "runs.h"
 
 namespace fs = std::filesystem;
+
+// The sanitizer build: its runtime needs address space and descriptors of its own.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitizerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kSanitizerBuild = true;
+#else
+inline constexpr bool kSanitizerBuild = false;
+#endif
+#else
+inline constexpr bool kSanitizerBuild = false;
+#endif
 using Calls = std::vector<std::string>;
 
 enum class TRunKind { Encrypt, Decrypt };

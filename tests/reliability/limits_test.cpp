@@ -17,18 +17,6 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
 // A tmpfs of a few pages mounted on a fresh folder, in a mount namespace of this process's own
 // so that nothing outside sees it and it goes with the process.
 class TSmallFileSystem {
@@ -154,7 +142,7 @@ TEST_F(HugeLine, TheHeaderCheckReadsOnlyTheHeadOfTheLine) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(report[0]);
-        if (!kAddressSanitizer) {
+        if (!kSanitizerBuild) {
             long pages = 0;
             if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
                 if (std::fscanf(statm, "%ld", &pages) != 1) {

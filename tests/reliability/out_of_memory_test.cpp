@@ -23,12 +23,6 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitizer = true;
-#else
-constexpr bool kSanitizer = false;
-#endif
-
 // The heap's blocks while it is full. Static, so that filling needs no memory of its own.
 constexpr std::size_t kMaxBlocks = 1 << 15;
 void* gBlocks[kMaxBlocks];
@@ -156,7 +150,7 @@ TOutcome RunWithHeadroom(TRunKind Kind, const fs::path& Input, std::size_t Headr
 class OutOfMemory : public testing::TestWithParam<TRunKind> {};
 
 TEST_P(OutOfMemory, EachAllocationFailsAsTheOutOfMemoryError) {
-    if (kSanitizer) {
+    if (kSanitizerBuild) {
         GTEST_SKIP() << "AddressSanitizer reserves the address space that the limit counts";
     }
     TTempDir dir;
