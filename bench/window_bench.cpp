@@ -1,0 +1,105 @@
+// The encryption run from the main window's button against the same run through the headless
+// view, side by side on one data file in the page cache. The window is drawn offscreen unless
+// QT_QPA_PLATFORM says otherwise.
+//
+// RAVDAN_BENCH_MIB sets the file's size (256 MiB unless set), RAVDAN_BENCH_DIR its folder.
+
+#include "Unit3.h"
+#include "bench_support.h"
+#include "runs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr std::u16string_view kPassword = u"bench";
+
+std::filesystem::path gInput;
+std::filesystem::path gOutput;
+std::uint64_t gSize = 0;
+TForm3* gForm = nullptr;
+
+void SetBytes(benchmark::State& State) {
+    State.SetBytesProcessed(State.iterations() * static_cast<std::int64_t>(gSize));
+}
+
+void BM_WindowRun(benchmark::State& State) {
+    int boxes = 0;
+    gForm->OnMessageBox = [&](QMessageBox& Box) {
+        ++boxes;
+        Box.accept();
+    };
+    gForm->OnErrorBox = [&](QMessageBox& Box) {
+        State.SkipWithError(("error box: " + Box.text().toStdString()).c_str());
+        Box.accept();
+    };
+    gForm->Edit1->setText(QString::fromStdU16String(gInput.u16string()));
+    gForm->Edit2->setText(QString::fromUtf16(kPassword.data(), kPassword.size()));
+    for (auto _ : State) {
+        State.PauseTiming();
+        std::filesystem::remove(gOutput);
+        State.ResumeTiming();
+        gForm->Button1->click();
+    }
+    if (boxes != State.iterations()) {
+        State.SkipWithError("a run did not end with its closing message");
+    }
+    SetBytes(State);
+}
+
+void BM_HeadlessRun(benchmark::State& State) {
+    for (auto _ : State) {
+        State.PauseTiming();
+        std::filesystem::remove(gOutput);
+        State.ResumeTiming();
+        bench::TCountingView view;
+        EncryptRun(gInput.u16string(), kPassword, view);
+    }
+    SetBytes(State);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication application(argc, argv);
+    TForm3 form;
+    Form3 = gForm = &form;
+    form.show();
+    QApplication::processEvents();
+
+    const char* mib = std::getenv("RAVDAN_BENCH_MIB");
+    gSize = static_cast<std::uint64_t>(mib != nullptr ? std::strtoull(mib, nullptr, 10) : 256)
+            << 20;
+    const bench::TScratch scratch;
+    gInput = scratch.Path() / "data.csv";
+    gOutput = scratch.Path() / "datacrypt.csv";
+    bench::MakeDataFile(gInput, gSize);
+
+    for (auto* b : {benchmark::RegisterBenchmark("BM_WindowRun", BM_WindowRun),
+                    benchmark::RegisterBenchmark("BM_HeadlessRun", BM_HeadlessRun)}) {
+        b->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+    }
+    bench::TMedianReporter reporter;
+    bench::RunSideBySide(argc, argv, reporter);
+
+    const double window = reporter.Median("BM_WindowRun/iterations:1/real_time");
+    const double headless = reporter.Median("BM_HeadlessRun/iterations:1/real_time");
+    if (window > 0 && headless > 0) {
+        std::printf("medians of %zu: window %.3f s, headless %.3f s, window / headless %.3f\n",
+                    reporter.Count("BM_WindowRun/iterations:1/real_time"), window, headless,
+                    window / headless);
+    }
+    Form3 = nullptr;
+    if (std::filesystem::exists(gOutput) && !bench::IsEncryptionOf(gOutput, gInput, kPassword)) {
+        std::fprintf(stderr, "the run's output is not OpenSSL's RC4 of its input\n");
+        return 1;
+    }
+    return 0;
+}
