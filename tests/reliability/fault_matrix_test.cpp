@@ -167,16 +167,22 @@ std::vector<TFault> Faults() {
         };
     };
     auto fullDisk = [](rlim_t Limit) {
-        return [=](TRig& r) { r.BeforeRun = [&r, Limit] { Hold<TFileSizeLimit>(r, Limit); }; };
+        return [=](TRig& r) {
+            r.BeforeRun = [&r, Limit] { Hold<TResourceLimit>(r, RLIMIT_FSIZE, Limit); };
+        };
     };
     auto descriptorsLeft = [](int Spare) {
-        return [=](TRig& r) { r.BeforeRun = [&r, Spare] { Hold<TDescriptorLimit>(r, Spare); }; };
+        return [=](TRig& r) {
+            r.BeforeRun = [&r, Spare] {
+                Hold<TResourceLimit>(r, RLIMIT_NOFILE, DescriptorsWithSpare(Spare));
+            };
+        };
     };
     // Another process cuts the input to 1500 bytes once the chunk at 1000 is due.
     auto shortened = [](TRig& r) {
         r.View.OnPosition = [&r](std::int32_t Position) {
             if (Position == 1000) {
-                InOtherProcess([&] { (void)!::truncate(r.Input().c_str(), 1500); });
+                InChildProcess([&](int) { (void)!::truncate(r.Input().c_str(), 1500); });
             }
         };
     };

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -142,63 +143,78 @@ class TSameProcessLock {
     int fFd;
 };
 
-// A file-size limit on this process for as long as the object lives: the disk is "full"
-// once a file would grow past Bytes.
-class TFileSizeLimit {
+// A limit on one of this process's resources for as long as the object lives.
+class TResourceLimit {
   public:
-    explicit TFileSizeLimit(rlim_t Bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &fSaved);
+    TResourceLimit(int Resource, rlim_t Value) : fResource(Resource) {
+        ::getrlimit(fResource, &fSaved);
         rlimit limit = fSaved;
-        limit.rlim_cur = Bytes;
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+        limit.rlim_cur = Value;
+        if (::setrlimit(fResource, &limit) != 0) {
             throw std::runtime_error("setrlimit failed");
         }
     }
-    ~TFileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &fSaved); }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+    ~TResourceLimit() { ::setrlimit(fResource, &fSaved); }
+    TResourceLimit(const TResourceLimit&) = delete;
+    TResourceLimit& operator=(const TResourceLimit&) = delete;
 
   private:
+    int fResource;
     rlimit fSaved{};
 };
 
-// A limit on open descriptors that leaves exactly Spare of them to be had, for as long as the
-// object lives.
-class TDescriptorLimit {
-  public:
-    explicit TDescriptorLimit(int Spare) {
-        // The lowest free descriptor number: every one below it is taken.
-        const int lowest = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        if (lowest < 0) {
-            throw std::runtime_error("cannot open /dev/null");
-        }
-        ::close(lowest);
-        ::getrlimit(RLIMIT_NOFILE, &fSaved);
-        rlimit limit = fSaved;
-        // With Spare 1 the next descriptor above may be taken already; then none is left above
-        // the limit either way.
-        limit.rlim_cur = static_cast<rlim_t>(lowest + Spare);
-        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) {
-            throw std::runtime_error("setrlimit failed");
-        }
+// The descriptor limit that leaves exactly Spare descriptors to be had: every number below the
+// lowest free one is taken, and with Spare 1 the next one above may be taken already, which
+// leaves none above the limit either way.
+inline rlim_t DescriptorsWithSpare(int Spare) {
+    const int lowest = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (lowest < 0) {
+        throw std::runtime_error("cannot open /dev/null");
     }
-    ~TDescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &fSaved); }
-    TDescriptorLimit(const TDescriptorLimit&) = delete;
-    TDescriptorLimit& operator=(const TDescriptorLimit&) = delete;
+    ::close(lowest);
+    return static_cast<rlim_t>(lowest + Spare);
+}
 
-  private:
-    rlimit fSaved{};
+// This process's address space in bytes, read without taking memory.
+inline rlim_t AddressSpace() {
+    char buf[128] = {};
+    const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+    const ssize_t n = fd >= 0 ? ::read(fd, buf, sizeof buf - 1) : -1;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return n > 0 ? static_cast<rlim_t>(std::strtoull(buf, nullptr, 10)) *
+                       static_cast<rlim_t>(::sysconf(_SC_PAGESIZE))
+                 : 0;
+}
+
+struct TChildResult {
+    std::string Printed;  // what the child wrote to its pipe
+    int Status = 0;       // as waitpid gives it
 };
 
-// Runs Body in a child process and waits for it.
-inline void InOtherProcess(const std::function<void()>& Body) {
+// Runs Body in a child process with the write end of a pipe, then reads what the child writes
+// until it ends, and waits for it.
+inline TChildResult InChildProcess(const std::function<void(int Fd)>& Body) {
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
     const pid_t pid = ::fork();
     if (pid == 0) {
-        Body();
+        ::close(pipeFds[0]);
+        Body(pipeFds[1]);
         ::_exit(0);
     }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    ::close(pipeFds[1]);
+    TChildResult result;
+    char buf[1024];
+    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;) {
+        result.Printed.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    ::waitpid(pid, &result.Status, 0);
+    return result;
 }
 
 // A recording view that also calls a hook after each position it is given.

@@ -89,31 +89,19 @@ TEST(FileSizeLimit, GivesTheWriteErrorInAFreshProcess) {
     TTempDir dir;
     WriteFile(dir / "report.csv", DataFile(5000, 2));
     for (const char* verb : {"encrypt", "decrypt"}) {
-        int out[2];
-        ASSERT_EQ(::pipe(out), 0);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
+        const TChildResult child = InChildProcess([&](int Fd) {
+            ::dup2(Fd, 1);
             ::signal(SIGXFSZ, SIG_DFL);
             const rlimit limit{2500, RLIM_INFINITY};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             const std::string path = (dir / "report.csv").string();
             ::execl(RAVDAN_DRIVE, RAVDAN_DRIVE, verb, "--quiet", path.c_str(), "pw", nullptr);
             ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string printed;
-        char buf[512];
-        for (ssize_t n; (n = ::read(out[0], buf, sizeof buf)) > 0;) {
-            printed.append(buf, static_cast<std::size_t>(n));
-        }
-        ::close(out[0]);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ASSERT_FALSE(WIFSIGNALED(status)) << verb << " was killed by signal " << WTERMSIG(status);
-        EXPECT_EQ(WEXITSTATUS(status), 1) << verb;
-        EXPECT_EQ(printed,
+        });
+        ASSERT_FALSE(WIFSIGNALED(child.Status))
+            << verb << " was killed by signal " << WTERMSIG(child.Status);
+        EXPECT_EQ(WEXITSTATUS(child.Status), 1) << verb;
+        EXPECT_EQ(child.Printed,
                   "ShowProgress\nSetProgressMax 5000\nerror EWriteError: Stream write error\n")
             << verb;
     }
@@ -137,21 +125,9 @@ class HugeLine : public testing::Test {
 
 TEST_F(HugeLine, TheHeaderCheckReadsOnlyTheHeadOfTheLine) {
     // Run in a child whose address space is limited to 256 MiB more than it has now.
-    int report[2];
-    ASSERT_EQ(::pipe(report), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(report[0]);
+    const TChildResult child = InChildProcess([&](int Fd) {
         if (!kSanitizerBuild) {
-            long pages = 0;
-            if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
-                if (std::fscanf(statm, "%ld", &pages) != 1) {
-                    pages = 0;
-                }
-                std::fclose(statm);
-            }
-            const rlim_t bytes = static_cast<rlim_t>(pages) * 4096 + (rlim_t{256} << 20);
-            const rlimit limit{bytes, RLIM_INFINITY};
+            const rlimit limit{AddressSpace() + (rlim_t{256} << 20), RLIM_INFINITY};
             ::setrlimit(RLIMIT_AS, &limit);
         }
         std::string result;
@@ -177,21 +153,11 @@ TEST_F(HugeLine, TheHeaderCheckReadsOnlyTheHeadOfTheLine) {
         } catch (const Exception& e) {
             result += std::string("error ") + e.ClassName() + ": " + e.what();
         }
-        (void)!::write(report[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(report[1]);
-    std::string printed;
-    char buf[512];
-    for (ssize_t n; (n = ::read(report[0], buf, sizeof buf)) > 0;) {
-        printed.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(report[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
+        (void)!::write(Fd, result.data(), result.size());
+    });
+    ASSERT_TRUE(WIFEXITED(child.Status));
     // 6 GiB shifted right by two fits the bar's range.
-    EXPECT_EQ(printed,
+    EXPECT_EQ(child.Printed,
               "ShowMessageBox Неверный тип файла.\n"
               "ShowProgress\nSetProgressMax " +
                   std::to_string(kSize >> 2) + "\nSetProgressPosition 0\n");

@@ -28,19 +28,6 @@ constexpr std::size_t kMaxBlocks = 1 << 15;
 void* gBlocks[kMaxBlocks];
 std::size_t gBlockCount = 0;
 
-// This process's address space in bytes, read without taking memory.
-rlim_t AddressSpace() {
-    char buf[128] = {};
-    const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
-    const ssize_t n = fd >= 0 ? ::read(fd, buf, sizeof buf - 1) : -1;
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return n > 0 ? static_cast<rlim_t>(std::strtoull(buf, nullptr, 10)) *
-                       static_cast<rlim_t>(::sysconf(_SC_PAGESIZE))
-                 : 0;
-}
-
 // Fills the heap up to a small address-space limit and leaves Headroom bytes free in one
 // block; above the tcache's sizes, so any allocation that fits may take from it.
 void ExhaustHeap(std::size_t Headroom) {
@@ -101,13 +88,7 @@ struct TOutcome {
 };
 
 TOutcome RunWithHeadroom(TRunKind Kind, const fs::path& Input, std::size_t Headroom) {
-    int report[2];
-    if (::pipe(report) != 0) {
-        throw std::runtime_error("pipe failed");
-    }
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(report[0]);
+    const TChildResult child = InChildProcess([&](int Fd) {
         static TFixedView view;
         view.Headroom = Headroom;
         const int descriptors = OpenDescriptorCount();
@@ -126,21 +107,12 @@ TOutcome RunWithHeadroom(TRunKind Kind, const fs::path& Input, std::size_t Headr
         std::strncat(error, ToUtf8Lossy(message).c_str(), sizeof error - std::strlen(error) - 1);
         const std::string text = std::string(error) + "\n" + view.Log + "\n" +
                                  (OpenDescriptorCount() == descriptors ? "kept" : "leaked");
-        (void)!::write(report[1], text.data(), text.size());
-        ::_exit(0);
+        (void)!::write(Fd, text.data(), text.size());
+    });
+    if (!WIFEXITED(child.Status)) {
+        return {"the child died with signal " + std::to_string(WTERMSIG(child.Status)), "", false};
     }
-    ::close(report[1]);
-    std::string printed;
-    char buf[1024];
-    for (ssize_t n; (n = ::read(report[0], buf, sizeof buf)) > 0;) {
-        printed.append(buf, static_cast<std::size_t>(n));
-    }
-    ::close(report[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status)) {
-        return {"the child died with signal " + std::to_string(WTERMSIG(status)), "", false};
-    }
+    const std::string& printed = child.Printed;
     const auto a = printed.find('\n');
     const auto b = printed.find('\n', a + 1);
     return {printed.substr(0, a), printed.substr(a + 1, b - a - 1),
