@@ -10,7 +10,9 @@
 #   dd       dd bs=1000: one read and one write of 1000 bytes per chunk, the I/O floor
 #   openssl  OpenSSL's RC4 over the same bytes in 1000-byte chunks, in memory
 #   rc4code  RC4Code the same way
-# The floor of a run is dd + openssl. Ratios are taken per round; the medians are printed.
+# The floor of a run is dd + openssl. Every time is taken twice: elapsed, and processor time
+# (user + system), which other work on the machine disturbs far less. Ratios are taken per
+# round; the medians are printed.
 #
 # Environment: ROUNDS (7), SIZE_MIB (256), SMALL_MIB (1), LARGE_MIB (1024), and
 # RAVDAN_BENCH_DIR, the folder for the scratch files (default $TMPDIR, else /tmp).
@@ -52,13 +54,10 @@ make_data() {
     cat "$1" >/dev/null
 }
 
-# Nanoseconds that the command takes, its output thrown away.
-nanos() {
-    local t0 t1
-    t0=$(date +%s%N)
-    "$@" >/dev/null
-    t1=$(date +%s%N)
-    echo $((t1 - t0))
+# "ELAPSED CPU" seconds of the command, its output thrown away.
+seconds() {
+    local TIMEFORMAT='%3R %3U %3S'
+    { time "$@" >/dev/null 2>&1; } 2>&1 | awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }'
 }
 
 median() {
@@ -70,46 +69,54 @@ data="$work/data.csv"
 make_data "$data" "$size_mib"
 bytes=$((size_mib * 1048576))
 names=(run enc dd openssl rc4code)
-declare -A secs
+declare -A wall cpu
 for name in "${names[@]}"; do
-    secs[$name]=""
+    wall[$name]=""
+    cpu[$name]=""
 done
 
 one() {
     rm -f "$work"/*.out "$work/datacrypt.csv"
     case "$1" in
-        run) nanos "$drive" encrypt --quiet "$data" "$password" ;;
-        enc) nanos openssl enc -rc4 -provider legacy -provider default -K "$key" -nosalt \
+        run) seconds "$drive" encrypt --quiet "$data" "$password" ;;
+        enc) seconds openssl enc -rc4 -provider legacy -provider default -K "$key" -nosalt \
                  -in "$data" -out "$work/enc.out" ;;
-        dd) nanos dd if="$data" of="$work/dd.out" bs=1000 status=none ;;
+        dd) seconds dd if="$data" of="$work/dd.out" bs=1000 status=none ;;
         # The tool times the cipher itself, without the start of a process.
-        openssl | rc4code) "$cipher_time" "$1" "$size_mib" | awk '{ printf "%d\n", $1 * 1e9 }' ;;
+        openssl | rc4code) "$cipher_time" "$1" "$size_mib" ;;
     esac
 }
 
 for ((r = 0; r < rounds; r++)); do
     for ((k = 0; k < ${#names[@]}; k++)); do
         name="${names[$(((k + r) % ${#names[@]}))]}"
-        ns=$(one "$name")
-        secs[$name]+="$(awk -v n="$ns" 'BEGIN { printf "%.6f", n / 1e9 }') "
+        read -r w c <<<"$(one "$name")"
+        wall[$name]+="$w "
+        cpu[$name]+="$c "
     done
 done
 rm -f "$work"/*.out "$work/datacrypt.csv"
 
-# Per-round ratios.
-read -ra run <<<"${secs[run]}"
-read -ra enc <<<"${secs[enc]}"
-read -ra ddt <<<"${secs[dd]}"
-read -ra ossl <<<"${secs[openssl]}"
-read -ra ours <<<"${secs[rc4code]}"
-floor_ratio=()
-enc_ratio=()
-cipher_ratio=()
-for ((r = 0; r < rounds; r++)); do
-    floor_ratio+=("$(awk -v a="${run[r]}" -v b="${ddt[r]}" -v c="${ossl[r]}" 'BEGIN { print a / (b + c) }')")
-    enc_ratio+=("$(awk -v a="${run[r]}" -v b="${enc[r]}" 'BEGIN { print a / b }')")
-    cipher_ratio+=("$(awk -v a="${ours[r]}" -v b="${ossl[r]}" 'BEGIN { print b / a }')")
-done
+# Per-round ratios of one kind of time: run / floor, run / openssl enc, and the cipher's
+# throughput against OpenSSL's.
+ratios() {
+    local -n times=$1
+    local -a run enc ddt ossl ours
+    read -ra run <<<"${times[run]}"
+    read -ra enc <<<"${times[enc]}"
+    read -ra ddt <<<"${times[dd]}"
+    read -ra ossl <<<"${times[openssl]}"
+    read -ra ours <<<"${times[rc4code]}"
+    local -a floor_ratio enc_ratio cipher_ratio
+    for ((r = 0; r < rounds; r++)); do
+        floor_ratio+=("$(awk -v a="${run[r]}" -v b="${ddt[r]}" -v c="${ossl[r]}" 'BEGIN { print a / (b + c) }')")
+        enc_ratio+=("$(awk -v a="${run[r]}" -v b="${enc[r]}" 'BEGIN { print a / b }')")
+        cipher_ratio+=("$(awk -v a="${ours[r]}" -v b="${ossl[r]}" 'BEGIN { print b / a }')")
+    done
+    echo "$(median "${floor_ratio[@]}") $(median "${enc_ratio[@]}") $(median "${cipher_ratio[@]}")"
+}
+read -r wall_floor wall_enc wall_cipher <<<"$(ratios wall)"
+read -r cpu_floor cpu_enc cpu_cipher <<<"$(ratios cpu)"
 
 # Peak memory of a run on a small and on a large input.
 peak_kib() {
@@ -122,25 +129,31 @@ peak_kib() {
 small_peak=$(peak_kib "$small_mib")
 large_peak=$(peak_kib "$large_mib")
 
+# Median elapsed and processor seconds of one command, and its throughput by each.
 row() {
-    local m
-    m=$(median "$@")
-    awk -v m="$m" -v b="$bytes" 'BEGIN { printf "%9.3f s %9.1f MiB/s\n", m, b / m / 1048576 }'
+    local w c
+    # shellcheck disable=SC2086
+    w=$(median ${wall[$1]})
+    # shellcheck disable=SC2086
+    c=$(median ${cpu[$1]})
+    awk -v w="$w" -v c="$c" -v b="$bytes" \
+        'BEGIN { printf "%8.3f s %8.1f MiB/s %8.3f s %8.1f MiB/s\n", w, b / w / 1048576, c, b / c / 1048576 }'
 }
 echo "machine: $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), $(nproc) cores," \
     "load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "file: $size_mib MiB in the page cache; $rounds rounds, medians"
-printf '  %-44s %s\n' "ravdan-drive encrypt --quiet" "$(row "${run[@]}")"
-printf '  %-44s %s\n' "openssl enc -rc4" "$(row "${enc[@]}")"
-printf '  %-44s %s\n' "dd bs=1000" "$(row "${ddt[@]}")"
-printf '  %-44s %s\n' "OpenSSL RC4, 1000-byte chunks, in memory" "$(row "${ossl[@]}")"
-printf '  %-44s %s\n' "RC4Code, 1000-byte chunks, in memory" "$(row "${ours[@]}")"
-echo "ratios, median of the per-round ratios:"
-printf '  %-44s %6.3f   (target <= 1.05)\n' "run / floor (dd + OpenSSL RC4)" "$(median "${floor_ratio[@]}")"
-printf '  %-44s %6.3f\n' "run / openssl enc -rc4" "$(median "${enc_ratio[@]}")"
-printf '  %-44s %6.3f   (target >= 1.0)\n' "RC4Code / OpenSSL RC4 throughput" "$(median "${cipher_ratio[@]}")"
+printf '  %-42s %21s %21s\n' "" "elapsed" "processor"
+printf '  %-42s %s\n' "ravdan-drive encrypt --quiet" "$(row run)"
+printf '  %-42s %s\n' "openssl enc -rc4" "$(row enc)"
+printf '  %-42s %s\n' "dd bs=1000" "$(row dd)"
+printf '  %-42s %s\n' "OpenSSL RC4, 1000-byte chunks, in memory" "$(row openssl)"
+printf '  %-42s %s\n' "RC4Code, 1000-byte chunks, in memory" "$(row rc4code)"
+echo "ratios, median of the per-round ratios:          elapsed  processor"
+printf '  %-42s %9.3f %9.3f   (target <= 1.05)\n' "run / floor (dd + OpenSSL RC4)" "$wall_floor" "$cpu_floor"
+printf '  %-42s %9.3f %9.3f\n' "run / openssl enc -rc4" "$wall_enc" "$cpu_enc"
+printf '  %-42s %9.3f %9.3f   (target >= 1.0)\n' "RC4Code / OpenSSL RC4 throughput" "$wall_cipher" "$cpu_cipher"
 echo "peak memory of a run (maximum resident set size):"
-printf '  %-44s %6d KiB\n' "$small_mib MiB input" "$small_peak"
-printf '  %-44s %6d KiB\n' "$large_mib MiB input" "$large_peak"
+printf '  %-42s %6d KiB\n' "$small_mib MiB input" "$small_peak"
+printf '  %-42s %6d KiB\n' "$large_mib MiB input" "$large_peak"
 diff_kib=$((large_peak - small_peak))
-printf '  %-44s %6d KiB   (target: at most 1024 either way)\n' "difference" "$diff_kib"
+printf '  %-42s %6d KiB   (target: at most 1024 either way)\n' "difference" "$diff_kib"
