@@ -7,6 +7,7 @@
 #include "ui_test_support.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QTest>
 #include <QUrl>
@@ -25,7 +26,7 @@ class AboutWindowTest : public QObject {
     // the window closed by itself afterwards (it is closed here otherwise).
     bool WhileOpen(const std::function<void(TForm4&)>& Action) {
         bool closedByAction = false;
-        WhenModal<TForm4>([&](TForm4& w) {
+        TWhenModal<TForm4> inside([&](TForm4& w) {
             Action(w);
             QTest::qWait(1);
             closedByAction = !w.isVisible();
@@ -34,6 +35,10 @@ class AboutWindowTest : public QObject {
             }
         });
         QTest::mouseClick(fForm3->BitBtn1, Qt::LeftButton);
+        if (!inside.Ran) {
+            qWarning("the About window did not open");
+            return false;
+        }
         return closedByAction;
     }
 
@@ -229,6 +234,18 @@ class AboutWindowTest : public QObject {
         InitializeApplication(*qApp);
         QVERIFY(!fForm3->windowIcon().isNull());
         QVERIFY(!fForm4->windowIcon().isNull());
+    }
+
+    // Qt's own texts follow the user's language when its translations are installed.
+    void qtTextsInTheUsersLanguage() {
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        InitializeApplication(*qApp);
+        QLocale::setDefault(QLocale::c());
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        const auto* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
+        QVERIFY(lookIn != nullptr);
+        QCOMPARE(lookIn->text(), u"Перейти к:"_qs);
     }
 };
 

@@ -358,7 +358,7 @@ class MainWindowTest : public QObject {
         QStringList filters;
         bool detailsHidden = false;
         QFileDialog::FileMode mode = QFileDialog::Directory;
-        WhenModal<QFileDialog>([&](QFileDialog& d) {
+        TWhenModal<QFileDialog> dialog1([&](QFileDialog& d) {
             title = d.windowTitle();
             filters = d.nameFilters();
             detailsHidden = d.testOption(QFileDialog::HideNameFilterDetails);
@@ -366,6 +366,7 @@ class MainWindowTest : public QObject {
             d.reject();
         });
         QTest::mouseClick(fForm->Button3, Qt::LeftButton);
+        QVERIFY(dialog1.Ran);
         QCOMPARE(fForm->Edit1->text(), u"typed by hand"_qs);
         QCOMPARE(title, u"Выбор файла"_qs);
         QCOMPARE(filters, QStringList{"Ravdan (*.csv)"});
@@ -373,17 +374,19 @@ class MainWindowTest : public QObject {
         QCOMPARE(mode, QFileDialog::AnyFile);
 
         // Confirming replaces the whole path box.
-        WhenModal<QFileDialog>([&](QFileDialog& d) { ChooseInDialog(d, Path("a.csv")); });
+        TWhenModal<QFileDialog> dialog2([&](QFileDialog& d) { ChooseInDialog(d, Path("a.csv")); });
         QTest::mouseClick(fForm->Button3, Qt::LeftButton);
+        QVERIFY(dialog2.Ran);
         QCOMPARE(fForm->Edit1->text(), Path("a.csv"));
 
         // The next opening offers the last file; a missing name comes back like any other.
         QStringList offered;
-        WhenModal<QFileDialog>([&](QFileDialog& d) {
+        TWhenModal<QFileDialog> dialog3([&](QFileDialog& d) {
             offered = d.selectedFiles();
             ChooseInDialog(d, Path("not-there.csv"));
         });
         QTest::mouseClick(fForm->Button3, Qt::LeftButton);
+        QVERIFY(dialog3.Ran);
         QCOMPARE(offered, QStringList{Path("a.csv")});
         QCOMPARE(fForm->Edit1->text(), Path("not-there.csv"));
         QVERIFY(fErrors.Boxes.empty());

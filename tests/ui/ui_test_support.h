@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QString>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -94,18 +95,33 @@ inline QByteArray DataFileBytes(int N) {
     return data;
 }
 
-// Runs Action once the given kind of modal window is the active modal widget, from inside
-// the modal loop that the caller is about to enter.
+// Runs Action once a modal window of the given kind is the active modal widget, from inside
+// the modal loop that the caller enters next. Polls until then; stops when it goes out of
+// scope, so that an action never outlives what it refers to.
 template <class TWindow>
-void WhenModal(std::function<void(TWindow&)> Action) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, Action] {
-        if (auto* w = dynamic_cast<TWindow*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            Action(*w);
-        }
-    });
-    timer->start();
-}
+class TWhenModal {
+  public:
+    explicit TWhenModal(std::function<void(TWindow&)> Action) : fAction(std::move(Action)) {
+        fTimer.setInterval(5);
+        QObject::connect(&fTimer, &QTimer::timeout, [this] {
+            if (auto* w = dynamic_cast<TWindow*>(QApplication::activeModalWidget())) {
+                fTimer.stop();
+                Ran = true;
+                // Shown is not yet active: keys and focus follow the activation.
+                if (QTest::qWaitForWindowActive(w)) {
+                    fAction(*w);
+                }
+                // A failed check must not leave the modal loop waiting for ever.
+                if (QTest::currentTestFailed() && w->isVisible()) {
+                    w->close();
+                }
+            }
+        });
+        fTimer.start();
+    }
+    bool Ran = false;
+
+  private:
+    std::function<void(TWindow&)> fAction;
+    QTimer fTimer;
+};
