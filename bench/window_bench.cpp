@@ -9,10 +9,13 @@
 #include "runs.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -22,6 +25,21 @@ std::filesystem::path gInput;
 std::filesystem::path gOutput;
 std::uint64_t gSize = 0;
 TForm3* gForm = nullptr;
+
+// Counts the paint events of the progress bar: what the window adds to a run is about their
+// number times their price.
+class TPaintCounter : public QObject {
+  public:
+    std::int64_t Paints = 0;
+    bool eventFilter(QObject*, QEvent* Event) override {
+        if (Event->type() == QEvent::Paint) {
+            ++Paints;
+        }
+        return false;
+    }
+};
+TPaintCounter gPaints;
+std::vector<std::int64_t> gPaintsPerRun;
 
 void SetBytes(benchmark::State& State) {
     State.SetBytesProcessed(State.iterations() * static_cast<std::int64_t>(gSize));
@@ -42,13 +60,28 @@ void BM_WindowRun(benchmark::State& State) {
     for (auto _ : State) {
         State.PauseTiming();
         std::filesystem::remove(gOutput);
+        gPaints.Paints = 0;
         State.ResumeTiming();
         gForm->Button1->click();
+        gPaintsPerRun.push_back(gPaints.Paints);
     }
     if (boxes != State.iterations()) {
         State.SkipWithError("a run did not end with its closing message");
     }
     SetBytes(State);
+}
+
+// One position that changes the bar's picture, drawn at once, as the window does it.
+void BM_BarRepaint(benchmark::State& State) {
+    QProgressBar& bar = *gForm->ProgressBar1;
+    bar.setVisible(true);
+    bar.setRange(0, 1000);
+    int k = 0;
+    for (auto _ : State) {
+        bar.setValue(++k % 1000);
+        bar.repaint();
+    }
+    bar.setVisible(false);
 }
 
 void BM_HeadlessRun(benchmark::State& State) {
@@ -72,6 +105,7 @@ int main(int argc, char** argv) {
     TForm3 form;
     Form3 = gForm = &form;
     form.show();
+    form.ProgressBar1->installEventFilter(&gPaints);
     QApplication::processEvents();
 
     const char* mib = std::getenv("RAVDAN_BENCH_MIB");
@@ -86,6 +120,7 @@ int main(int argc, char** argv) {
                     benchmark::RegisterBenchmark("BM_HeadlessRun", BM_HeadlessRun)}) {
         b->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
     }
+    benchmark::RegisterBenchmark("BM_BarRepaint", BM_BarRepaint)->Unit(benchmark::kMicrosecond);
     bench::TMedianReporter reporter;
     bench::RunSideBySide(argc, argv, reporter);
 
@@ -95,6 +130,16 @@ int main(int argc, char** argv) {
         std::printf("medians of %zu: window %.3f s, headless %.3f s, window / headless %.3f\n",
                     reporter.Count("BM_WindowRun/iterations:1/real_time"), window, headless,
                     window / headless);
+        std::sort(gPaintsPerRun.begin(), gPaintsPerRun.end());
+        const double paint = reporter.Median("BM_BarRepaint");
+        if (!gPaintsPerRun.empty() && paint > 0) {
+            const std::int64_t paints = gPaintsPerRun[gPaintsPerRun.size() / 2];
+            std::printf(
+                "the bar was painted %lld times a run, at %.3f ms a paint: %.3f s of the "
+                "%.3f s difference\n",
+                static_cast<long long>(paints), paint * 1e3, static_cast<double>(paints) * paint,
+                window - headless);
+        }
     }
     Form3 = nullptr;
     if (std::filesystem::exists(gOutput) && !bench::IsEncryptionOf(gOutput, gInput, kPassword)) {
