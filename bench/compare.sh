@@ -4,6 +4,8 @@
 #
 #   bash bench/compare.sh [BUILD_DIR]        BUILD_DIR defaults to build/default
 #
+# It installs what it needs besides the build (openssl, GNU time) like the other scripts.
+#
 # Each round runs, in an order that rotates from round to round:
 #   run      ravdan-drive encrypt --quiet FILE PASSWORD
 #   enc      openssl enc -rc4 (legacy provider), which reads and writes 8 KiB at a time
@@ -18,6 +20,8 @@
 # RAVDAN_BENCH_DIR, the folder for the scratch files (default $TMPDIR, else /tmp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/deps.sh
+ravdan_install_missing "${RAVDAN_BENCH_PACKAGES[@]}"
 
 build="${1:-build/default}"
 drive="$build/tools/ravdan-drive"
@@ -25,12 +29,6 @@ cipher_time="$build/bench/ravdan_cipher_time"
 for tool in "$drive" "$cipher_time"; do
     if [ ! -x "$tool" ]; then
         echo "compare.sh: $tool is missing; build the project into $build first" >&2
-        exit 2
-    fi
-done
-for tool in openssl dd /usr/bin/time; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "compare.sh: $tool is missing (bash scripts/deps.sh lists it)" >&2
         exit 2
     fi
 done

@@ -7,6 +7,8 @@ RAVDAN_RUN_PACKAGES=(cmake make g++ pkg-config libssl-dev qt6-base-dev qt6-trans
 # Build and pass every test.
 RAVDAN_TEST_PACKAGES=("${RAVDAN_RUN_PACKAGES[@]}" googletest libgtest-dev libgmock-dev
                       libbenchmark-dev clang libclang-rt-14-dev desktop-file-utils)
+# Run bench/compare.sh besides building the benchmarks.
+RAVDAN_BENCH_PACKAGES=("${RAVDAN_TEST_PACKAGES[@]}" openssl time)
 # Build the Debian package (dpkg-shlibdeps finds its dependencies).
 RAVDAN_PACKAGE_PACKAGES=("${RAVDAN_RUN_PACKAGES[@]}" dpkg-dev)
 
