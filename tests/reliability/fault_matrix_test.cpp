@@ -88,6 +88,8 @@ TSnapshot Snapshot(const fs::path& Dir) {
             out[name] = {"link", fs::read_symlink(e.path()).string()};
         } else if (fs::is_directory(st)) {
             out[name] = {"folder " + mode, ""};
+        } else if (fs::is_fifo(st)) {
+            out[name] = {"fifo " + mode, ""};
         } else {
             const TBytes b = ReadFile(e.path());
             out[name] = {"file " + mode, std::string(b.begin(), b.end())};
@@ -166,6 +168,14 @@ std::vector<TFault> Faults() {
             fs::create_symlink("victim.txt", OutputOf(r, Run));
         };
     };
+    // The output's name is a second name of the input: emptying the output before taking its
+    // lock would empty the input.
+    auto inputAtOutput = [](TRunKind Run) {
+        return [=](TRig& r) { fs::create_hard_link(r.Input(), OutputOf(r, Run)); };
+    };
+    auto fifoAtOutput = [](TRunKind Run) {
+        return [=](TRig& r) { ::mkfifo(OutputOf(r, Run).c_str(), 0644); };
+    };
     auto fullDisk = [](rlim_t Limit) {
         return [=](TRig& r) {
             r.BeforeRun = [&r, Limit] { Hold<TResourceLimit>(r, RLIMIT_FSIZE, Limit); };
@@ -230,6 +240,10 @@ std::vector<TFault> Faults() {
          cannotCreate + "Too many levels of symbolic links", kShown, TLeft::Nothing},
         {"EncDanglingLinkAtOutput", E, linkAtOutput(E, true), "EFCreateError", 0,
          cannotCreate + "Too many levels of symbolic links", kShown, TLeft::Nothing},
+        {"EncInputAtTheOutputsName", E, inputAtOutput(E), "EFCreateError", 0,
+         cannotCreate + kSharingText, kShown, TLeft::Nothing},
+        {"EncFifoAtOutput", E, fifoAtOutput(E), "EFCreateError", 0,
+         cannotCreate + "Invalid argument", kShown, TLeft::Nothing},
         {"EncDiskFullBeforeTheFirstByte", E, fullDisk(0), "EWriteError", 0, "Stream write error",
          failAt0, TLeft::Empty},
         {"EncDiskFullInTheThirdChunk", E, fullDisk(2500), "EWriteError", 0, "Stream write error",
@@ -273,6 +287,10 @@ std::vector<TFault> Faults() {
          cannotCreate + "Too many levels of symbolic links", kShown, TLeft::Nothing},
         {"DecDanglingLinkAtOutput", D, linkAtOutput(D, true), "EFCreateError", 0,
          cannotCreate + "Too many levels of symbolic links", kShown, TLeft::Nothing},
+        {"DecInputAtTheOutputsName", D, inputAtOutput(D), "EFCreateError", 0,
+         cannotCreate + kSharingText, kShown, TLeft::Nothing},
+        {"DecFifoAtOutput", D, fifoAtOutput(D), "EFCreateError", 0,
+         cannotCreate + "Invalid argument", kShown, TLeft::Nothing},
         {"DecDiskFullBeforeTheFirstByte", D, fullDisk(0), "EWriteError", 0, "Stream write error",
          failAt0, TLeft::Empty},
         {"DecDiskFullInTheThirdChunk", D, fullDisk(2500), "EWriteError", 0, "Stream write error",
