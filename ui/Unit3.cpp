@@ -1,9 +1,8 @@
 #include "Unit3.h"
 
+#include "Fonts.h"
 #include "Unit4.h"
 #include "runs.h"
-
-#include <QFont>
 
 #include <limits>
 
@@ -38,9 +37,7 @@ QLineEdit* MakeEdit(QWidget* Parent, const QRect& Geometry) {
 
 TForm3::TForm3(QWidget* Parent) : QWidget(Parent) {
     setWindowTitle(QStringLiteral("Ravdan"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(WindowFont());
 
     // Fixed places from the top left corner and no layout: resizing moves nothing.
     Label1 = MakeLabel(this, QStringLiteral(u"Файл"), {16, 8});

@@ -1,7 +1,8 @@
 #include "Unit4.h"
 
+#include "Fonts.h"
+
 #include <QDesktopServices>
-#include <QFont>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
@@ -14,18 +15,10 @@ namespace {
 const QString kHost = QStringLiteral("ravdan.example");
 const QString kMail = QStringLiteral("lab@ravdan.example");
 
-QFont LabelFont(int PixelSize) {
-    // Fontconfig stands in a metric twin (Liberation Serif) where the face is missing.
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPixelSize(PixelSize);
-    font.setBold(true);
-    return font;
-}
-
 QLabel* MakeLabel(QWidget* Parent, const QString& Text, QPoint TopLeft, int PixelSize,
                   const QColor& Color) {
     auto* label = new QLabel(Text, Parent);
-    label->setFont(LabelFont(PixelSize));
+    label->setFont(AboutLabelFont(PixelSize));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Color);
     label->setPalette(palette);
@@ -41,9 +34,7 @@ TForm4::TForm4(QWidget* Parent) : QDialog(Parent) {
     // A sizeable frame with the system menu, minimise and maximise buttons, as every window.
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setWindowTitle(QStringLiteral(u"О программе"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(WindowFont());
 
     const QColor text = palette().color(QPalette::WindowText);
     const QColor blue(0, 0, 255);

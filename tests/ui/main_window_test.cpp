@@ -9,6 +9,7 @@
 #include "ui_test_support.h"
 
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -100,6 +101,13 @@ class MainWindowTest : public QObject {
         QCOMPARE(fForm->ProgressBar1->maximum(), 100);
         QVERIFY(!fForm->ProgressBar1->isTextVisible());
         QCOMPARE(fForm->font().pixelSize(), 11);
+        for (const QWidget* w : fForm->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (w->isWindow()) {
+                continue;  // the file dialog is Qt's own
+            }
+            const QString face = QFontInfo(w->font()).family();
+            QVERIFY2(face == "Tahoma" || face == "Liberation Sans", qPrintable(face));
+        }
     }
 
     void layout_data() {
