@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -231,6 +232,42 @@ TEST(RC4, EveryStartingIndexAndPieceBoundaryMatchesOpenSsl) {
                 ASSERT_EQ(Bytes(out, out + n), expected)
                     << "start " << start << ", count " << n << (inPlace ? ", in place" : "");
                 EXPECT_EQ(ctx.I, static_cast<std::uint8_t>(start + n));
+            }
+        }
+    }
+}
+
+// A record whose permutation lies at the buffers' offset within a page is worked on at another
+// place during the call; the record must come out as if it had not moved.
+TEST(RC4, RecordAtTheBuffersPageOffsetMatchesOpenSsl) {
+    constexpr std::size_t kPage = 4096;
+    const Bytes key = {0x70, 0x00, 0x77, 0x00};
+    for (const std::size_t offset : {0u, 40u, 1000u, 4000u}) {
+        for (const std::size_t n : {256u, 1000u, 5000u, 70000u}) {
+            for (const bool inPlace : {false, true}) {
+                // Record, input and output all start near the same offset within their pages.
+                std::vector<std::uint8_t> arena(kPage * 40);
+                const std::size_t base =
+                    kPage - reinterpret_cast<std::uintptr_t>(arena.data()) % kPage;
+                auto* ctx = new (arena.data() + base + offset) TRC4Context;
+                std::uint8_t* src = arena.data() + base + kPage + offset + 8;
+                std::uint8_t* dst = inPlace ? src : arena.data() + base + 20 * kPage + offset + 16;
+                std::mt19937 rng(static_cast<std::uint32_t>(offset + n));
+                for (std::size_t k = 0; k < n; ++k) {
+                    src[k] = static_cast<std::uint8_t>(rng());
+                }
+                Bytes expected(n);
+                OpenSslRc4(key).Code(src, expected.data(), static_cast<int>(n));
+                TRC4Context alone;
+                RC4Init(alone, KeyAsText(key));
+                Bytes ignored(n);
+                RC4Code(alone, src, ignored.data(), static_cast<std::int32_t>(n));
+
+                RC4Init(*ctx, KeyAsText(key));
+                RC4Code(*ctx, src, dst, static_cast<std::int32_t>(n));
+                ASSERT_EQ(Bytes(dst, dst + n), expected)
+                    << "offset " << offset << ", count " << n << (inPlace ? ", in place" : "");
+                EXPECT_TRUE(SameContext(*ctx, alone)) << "offset " << offset << ", count " << n;
             }
         }
     }
