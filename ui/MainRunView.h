@@ -28,11 +28,15 @@ class TMainRunView final : public TRunView {
     // of the groove filled, or complete.
     std::int64_t PictureOf(std::int32_t Position) const;
     static constexpr std::int64_t kNotDrawn = -2;
+    // How far the style's drawing of the filled part's edge reaches to either side: Fusion's
+    // reaches 3 pixels, the rest is room for other styles.
+    static constexpr std::int64_t kEdgeMargin = 8;
 
     QProgressBar& fBar;
     const TBoxHook& fMessageBoxHook;
     std::int32_t fMax = 100;
     std::int32_t fPosition = 0;
+    std::int64_t fGrooveLeft = 0;
     std::int64_t fGrooveWidth = 0;
     // The picture last drawn; kNotDrawn when the next position must be drawn whatever it is.
     std::int64_t fDrawnPicture = kNotDrawn;
