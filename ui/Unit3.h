@@ -4,6 +4,8 @@
 //
 // Driving a whole run from code (tests, benchmarks), with no dialog to click:
 //
+//     Form3->show();
+//     QTest::qWaitForWindowExposed(Form3);  // else the bar has nothing to paint on
 //     Form3->Edit1->setText(path);
 //     Form3->Edit2->setText(password);
 //     Form3->OnMessageBox = [](QMessageBox& Box) { Box.accept(); };
@@ -11,8 +13,8 @@
 //
 // OnMessageBox sees every box of the runs right after it is shown, while a closing box's run
 // still holds both files; OnErrorBox sees every error box the same way. Either may close its
-// box at once or leave it open (a timer or a nested click can close it later). RunView() gives
-// the exact progress values the runs set last.
+// box at once or leave it open (a timer or a nested click can close it later); without a hook
+// a box waits for the user. RunView() gives the exact progress values the runs set last.
 
 #include "Boxes.h"
 #include "MainRunView.h"
@@ -49,7 +51,7 @@ class TForm3 : public QWidget {
 
     TBoxHook OnMessageBox;
     TBoxHook OnErrorBox;
-    const TMainRunView& RunView() const { return *fRunView; }
+    TMainRunView& RunView() { return *fRunView; }
 
   private:
     std::unique_ptr<TMainRunView> fRunView;

@@ -445,7 +445,7 @@ class MainWindowTest : public QObject {
     // that very position, also just before and after the positions where its filled part
     // grows by a pixel, and when a new maximum starts it again.
     void barShowsEveryPosition() {
-        TMainRunView& view = const_cast<TMainRunView&>(fForm->RunView());
+        TMainRunView& view = fForm->RunView();
         QProgressBar* bar = fForm->ProgressBar1;
         // Drawn in the same window, away from the bar.
         QProgressBar reference(fForm.get());
