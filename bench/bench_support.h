@@ -110,6 +110,22 @@ inline bool IsEncryptionOf(const std::filesystem::path& Output, const std::files
     }
 }
 
+// A data file of RAVDAN_BENCH_MIB mebibytes (256 unless set) in a fresh scratch folder, and
+// the name of its encrypted file.
+struct TDataFile {
+    TScratch Scratch;
+    std::filesystem::path Input = Scratch.Path() / "data.csv";
+    std::filesystem::path Output = Scratch.Path() / "datacrypt.csv";
+    std::uint64_t Size = SizeFromEnvironment();
+
+    TDataFile() { MakeDataFile(Input, Size); }
+    static std::uint64_t SizeFromEnvironment() {
+        const char* mib = std::getenv("RAVDAN_BENCH_MIB");
+        return static_cast<std::uint64_t>(mib != nullptr ? std::strtoull(mib, nullptr, 10) : 256)
+               << 20;
+    }
+};
+
 // The headless view: it only counts the positions it is given.
 class TCountingView : public TRunView {
   public:

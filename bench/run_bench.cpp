@@ -20,22 +20,20 @@ namespace {
 constexpr std::u16string_view kPassword = u"bench";
 constexpr std::size_t kChunk = 1000;
 
-std::filesystem::path gInput;
-std::filesystem::path gOutput;
-std::uint64_t gSize = 0;
+const bench::TDataFile* gFile = nullptr;
 
 void SetBytes(benchmark::State& State) {
-    State.SetBytesProcessed(State.iterations() * static_cast<std::int64_t>(gSize));
+    State.SetBytesProcessed(State.iterations() * static_cast<std::int64_t>(gFile->Size));
 }
 
 void BM_EncryptRun(benchmark::State& State) {
-    const auto chunks = static_cast<std::int64_t>((gSize + kChunk - 1) / kChunk);
+    const auto chunks = static_cast<std::int64_t>((gFile->Size + kChunk - 1) / kChunk);
     for (auto _ : State) {
         State.PauseTiming();
-        std::filesystem::remove(gOutput);
+        std::filesystem::remove(gFile->Output);
         State.ResumeTiming();
         bench::TCountingView view;
-        EncryptRun(gInput.u16string(), kPassword, view);
+        EncryptRun(gFile->Input.u16string(), kPassword, view);
         if (view.Positions != chunks) {
             State.SkipWithError("the run did not go through every chunk");
             return;
@@ -48,7 +46,7 @@ void BM_EncryptRun(benchmark::State& State) {
 // does); Cipher true adds RC4Code between them, the least a run can do.
 template <bool Cipher>
 void CopyLoop(benchmark::State& State) {
-    const std::filesystem::path copy = gOutput.string() + ".copy";
+    const std::filesystem::path copy = gFile->Output.string() + ".copy";
     std::uint8_t source[kChunk], dest[kChunk];
     for (auto _ : State) {
         State.PauseTiming();
@@ -56,7 +54,7 @@ void CopyLoop(benchmark::State& State) {
         State.ResumeTiming();
         TRC4Context rc4;
         RC4Init(rc4, md5(kPassword));
-        const int in = ::open(gInput.c_str(), O_RDONLY | O_CLOEXEC);
+        const int in = ::open(gFile->Input.c_str(), O_RDONLY | O_CLOEXEC);
         const int out = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         bool ok = in >= 0 && out >= 0;
         ssize_t n = 0;
@@ -83,8 +81,8 @@ void BM_OpenSslRC4(benchmark::State& State) {
     bench::Bytes source(kChunk, 0x5A), dest(kChunk);
     for (auto _ : State) {
         OpenSslRc4 cipher(bench::KeyOf(kPassword));
-        for (std::uint64_t done = 0; done < gSize; done += kChunk) {
-            const auto n = static_cast<int>(std::min<std::uint64_t>(kChunk, gSize - done));
+        for (std::uint64_t done = 0; done < gFile->Size; done += kChunk) {
+            const auto n = static_cast<int>(std::min<std::uint64_t>(kChunk, gFile->Size - done));
             cipher.Code(source.data(), dest.data(), n);
             benchmark::DoNotOptimize(dest.data());
         }
@@ -95,13 +93,8 @@ void BM_OpenSslRC4(benchmark::State& State) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* mib = std::getenv("RAVDAN_BENCH_MIB");
-    gSize = static_cast<std::uint64_t>(mib != nullptr ? std::strtoull(mib, nullptr, 10) : 256)
-            << 20;
-    const bench::TScratch scratch;
-    gInput = scratch.Path() / "data.csv";
-    gOutput = scratch.Path() / "datacrypt.csv";
-    bench::MakeDataFile(gInput, gSize);
+    const bench::TDataFile file;
+    gFile = &file;
 
     for (auto* b : {benchmark::RegisterBenchmark("BM_EncryptRun", BM_EncryptRun),
                     benchmark::RegisterBenchmark("BM_ReadWrite1000", CopyLoop<false>),
@@ -127,7 +120,8 @@ int main(int argc, char** argv) {
                         least / (io + cipher), run / least);
         }
     }
-    if (std::filesystem::exists(gOutput) && !bench::IsEncryptionOf(gOutput, gInput, kPassword)) {
+    if (std::filesystem::exists(gFile->Output) &&
+        !bench::IsEncryptionOf(gFile->Output, gFile->Input, kPassword)) {
         std::fprintf(stderr, "the run's output is not OpenSSL's RC4 of its input\n");
         return 1;
     }
