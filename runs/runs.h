@@ -19,10 +19,8 @@ bool IsDataFileHeader(std::u16string_view FirstLine);
 inline constexpr std::size_t HeaderLineChars = 13;
 
 // The output names: folder, base name, suffix, extension.
-std::u16string EncryptedFileName(std::u16string_view Path,
-                                 std::u16string_view Delims = PathDelims);
-std::u16string DecryptedFileName(std::u16string_view Path,
-                                 std::u16string_view Delims = PathDelims);
+std::u16string EncryptedFileName(std::u16string_view Path, std::u16string_view Delims = PathDelims);
+std::u16string DecryptedFileName(std::u16string_view Path, std::u16string_view Delims = PathDelims);
 
 // The view's 32-bit range for a 64-bit size and position: the exact values below 2^31,
 // otherwise both shifted right by the one count that makes the size fit.
@@ -32,6 +30,6 @@ struct TProgressScale {
         return static_cast<std::int32_t>(Value >> fShift);
     }
 
-private:
+  private:
     int fShift = 0;
 };

@@ -5,7 +5,7 @@
 
 // What a run needs from its window: the progress bar and the message box.
 class TRunView {
-public:
+  public:
     virtual ~TRunView() = default;
 
     virtual void ShowProgress() = 0;
