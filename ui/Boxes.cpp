@@ -106,8 +106,7 @@ void RunHandler(const std::function<void()>& Body, const TBoxHook& ErrorBoxHook)
     } catch (const Exception& e) {
         ShowErrorBox(ErrorBoxText(e), ErrorBoxHook);
     } catch (const std::bad_alloc&) {
-        ShowErrorBox(WithFullStop(QString::fromStdU16String(std::u16string(SOutOfMemory))),
-                     ErrorBoxHook);
+        ShowErrorBox(ErrorBoxText(OutOfMemoryError()), ErrorBoxHook);
     } catch (const std::exception& e) {
         ShowErrorBox(WithFullStop(QString::fromUtf8(e.what())), ErrorBoxHook);
     } catch (...) {

@@ -82,17 +82,17 @@ TForm3::TForm3(QWidget* Parent) : QWidget(Parent) {
 TForm3::~TForm3() = default;
 
 void TForm3::Button1Click() {
-    RunHandler(
-        [this] {
-            EncryptRun(Edit1->text().toStdU16String(), Edit2->text().toStdU16String(), *fRunView);
-        },
-        OnErrorBox);
+    StartRun(EncryptRun);
 }
 
 void TForm3::Button2Click() {
+    StartRun(DecryptRun);
+}
+
+void TForm3::StartRun(TRun Run) {
     RunHandler(
-        [this] {
-            DecryptRun(Edit1->text().toStdU16String(), Edit2->text().toStdU16String(), *fRunView);
+        [this, Run] {
+            Run(Edit1->text().toStdU16String(), Edit2->text().toStdU16String(), *fRunView);
         },
         OnErrorBox);
 }

@@ -54,6 +54,10 @@ class TForm3 : public QWidget {
     TMainRunView& RunView() { return *fRunView; }
 
   private:
+    using TRun = void (*)(std::u16string_view, std::u16string_view, TRunView&);
+    // Either run on the two boxes, its errors in the error box.
+    void StartRun(TRun Run);
+
     std::unique_ptr<TMainRunView> fRunView;
     // The dialog's last confirmed file, offered again the next time it opens.
     QString fFileName;
