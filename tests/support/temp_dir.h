@@ -1,13 +1,13 @@
 #pragma once
 // A fresh folder per test, removed afterwards, with small helpers for real files in it.
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 

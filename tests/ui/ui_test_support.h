@@ -3,6 +3,7 @@
 // helpers on a QTemporaryDir.
 
 #include "Boxes.h"
+#include "support/temp_dir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -81,18 +82,11 @@ inline QByteArray ReadBytes(const QString& Path) {
     return f.readAll();
 }
 
-// A data file of N bytes: the KVD header line, then bytes that vary.
+// A data file of N bytes, as the core's tests make it.
 inline QByteArray DataFileBytes(int N) {
-    QByteArray data(
-        "\xEF\xBB\xBF"
-        "Date/Time,Tag,Value\r\n");
-    quint32 x = 12345;
-    while (data.size() < N) {
-        x = x * 1103515245u + 12345u;
-        data.append(static_cast<char>(x >> 24));
-    }
-    data.truncate(N);
-    return data;
+    const TBytes data = DataFile(static_cast<std::size_t>(N));
+    return QByteArray(reinterpret_cast<const char*>(data.data()),
+                      static_cast<qsizetype>(data.size()));
 }
 
 // Runs Action once a modal window of the given kind is the active modal widget, from inside
