@@ -3,7 +3,7 @@
 // counts, and OpenSSL's RC4 keyed as a run keys its cipher.
 
 #include "md5.h"
-#include "runview.h"
+#include "runs.h"
 #include "support/openssl_rc4.h"
 
 #include <cstdint>
@@ -148,6 +148,18 @@ class TCountingView : public TRunView {
 #include <unistd.h>
 
 namespace bench {
+
+// One encryption run of File onto a fresh output; the removal is not timed. Gives the number
+// of positions the run reported.
+inline std::int64_t EncryptAfresh(benchmark::State& State, const TDataFile& File,
+                                  std::u16string_view Password) {
+    State.PauseTiming();
+    std::filesystem::remove(File.Output);
+    State.ResumeTiming();
+    TCountingView view;
+    EncryptRun(File.Input.u16string(), Password, view);
+    return view.Positions;
+}
 
 // The console report, plus the median seconds per iteration of every benchmark, so that a
 // program can print ratios of benchmarks that ran side by side.

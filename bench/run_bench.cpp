@@ -29,12 +29,7 @@ void SetBytes(benchmark::State& State) {
 void BM_EncryptRun(benchmark::State& State) {
     const auto chunks = static_cast<std::int64_t>((gFile->Size + kChunk - 1) / kChunk);
     for (auto _ : State) {
-        State.PauseTiming();
-        std::filesystem::remove(gFile->Output);
-        State.ResumeTiming();
-        bench::TCountingView view;
-        EncryptRun(gFile->Input.u16string(), kPassword, view);
-        if (view.Positions != chunks) {
+        if (bench::EncryptAfresh(State, *gFile, kPassword) != chunks) {
             State.SkipWithError("the run did not go through every chunk");
             return;
         }

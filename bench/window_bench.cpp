@@ -86,11 +86,7 @@ void BM_BarRepaint(benchmark::State& State) {
 
 void BM_HeadlessRun(benchmark::State& State) {
     for (auto _ : State) {
-        State.PauseTiming();
-        std::filesystem::remove(gFile->Output);
-        State.ResumeTiming();
-        bench::TCountingView view;
-        EncryptRun(gFile->Input.u16string(), kPassword, view);
+        bench::EncryptAfresh(State, *gFile, kPassword);
     }
     SetBytes(State);
 }
