@@ -28,6 +28,7 @@ class TFileStream {
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
 
+    // Raises EReadError when the system cannot tell it.
     std::int64_t Size() const;
     std::int64_t Position() const { return fPosition; }
 

@@ -287,8 +287,9 @@ TFileStream::~TFileStream() {
 
 std::int64_t TFileStream::Size() const {
     struct stat st {};
+    // A size that cannot be had must not pass for an empty file and a finished run.
     if (::fstat(static_cast<int>(fHandle), &st) != 0) {
-        return 0;
+        throw EReadError(std::u16string(SReadError));
     }
     return static_cast<std::int64_t>(st.st_size);
 }
